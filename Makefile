@@ -1,0 +1,44 @@
+# Tessaloop: the set-up and everyday commands. See README.md.
+#
+#   make run     install missing Debian packages, build, start tessaloop3 here
+#   make test    the same set-up, then every test
+#   make bench   build and run the benchmarks
+#   make format  format the sources with clang-format
+
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+BUILD := build/release
+WERROR ?= OFF
+CMAKE_FLAGS ?=
+
+.PHONY: run test deps build bench format format-check clean
+
+deps:
+	@./scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTESSALOOP_WERROR=$(WERROR) $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) -DTESSALOOP_WERROR=$(WERROR) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/app/tessaloop3
+
+test: build
+	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 600
+
+bench: deps
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTESSALOOP_TESTS=OFF -DTESSALOOP_BENCH=ON
+	cmake --build build/bench -j $(JOBS)
+	@for b in build/bench/bench/*_bench; do echo "== $$b"; ./$$b --benchmark_counters_tabular=true || exit 1; done
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf build

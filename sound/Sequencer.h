@@ -1,0 +1,118 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "sound/Cell.h"
+#include "sound/MixBuffer.h"
+#include "sound/PatternBank.h"
+#include "sound/Relaxed.h"
+#include "sound/Track.h"
+
+namespace tessaloop {
+
+class Display;
+class InputState;
+class WavetableBank;
+
+constexpr int kDefaultSamplesPerStep = 11005;
+constexpr int kMinSamplesPerStep = 1;
+constexpr int kMaxSamplesPerStep = 2646000;  // one step a minute
+constexpr int kSampleRate = 44100;
+constexpr int kListSize = 40;  // entries of each folder listing
+constexpr int kListNameLength = 32;
+constexpr int kMaxNameLength = 12;  // song name characters, terminator not counted
+constexpr int32_t kNameEntryFinished = -10;
+
+// What a Sequencer is built with.
+struct SequencerSetup {
+  int trackCount = 3;                    // 1 to kMaxTracks; the programs use 3 or 6
+  WavetableBank* wavetables = nullptr;   // required: the voices read it
+  Display* display = nullptr;            // the editor and song files need it
+  InputState* input = nullptr;           // the editor needs it
+  bool startAudio = true;                // false for tests and the exporter
+};
+
+// The one application object: song, tracks, clock, audio stream and editor
+// state.
+//
+// Two threads share it without locks. The audio thread runs Tick (the clock
+// and every voice); the user-interface thread runs the editor and the song
+// files. Every member that one writes while the other reads is Relaxed.
+class Sequencer {
+ public:
+  explicit Sequencer(const SequencerSetup& setup);
+  ~Sequencer();
+  Sequencer(const Sequencer&) = delete;
+  Sequencer& operator=(const Sequencer&) = delete;
+
+  int TrackCount() const { return m_TrackCount; }
+  Track& GetTrack(int t) { return *m_Tracks[t]; }
+  const Track& GetTrack(int t) const { return *m_Tracks[t]; }
+  WavetableBank& Wavetables() { return *m_Wavetables; }
+
+  // ---- Audio stream and clock (audio/StepClock, audio/AudioStream) ----
+  // Prepares the mix area, then opens and starts the output stream. Without a
+  // usable output device the stream stays closed and the program runs silently.
+  void StartAudio();
+  // Stops and closes the stream and ends the audio library. Safe to call again.
+  int StopAudio();
+  bool AudioRunning() const { return m_Stream != nullptr; }
+  // One sample of the clock: advances step and position, loads patterns in song
+  // mode, and has every track render into the mix. Audio thread only.
+  void Tick();
+  // What the stream callback does for a buffer of n interleaved stereo frames.
+  int RenderBlock(float* out, unsigned long frames);
+  // Frames handed to the device so far (written by the audio thread).
+  uint64_t CallbackFrames() const { return m_CallbackFrames; }
+
+  // ---- Editor (editor/) ----
+  void Frame();
+  void LowerPanel();
+  void EnterName();
+
+  // ---- Song files and listings (songfile/) ----
+  void SaveSong();
+  void LoadSong(int index);
+  void ListUserBitmaps();
+  void ListSongs();
+
+  // ---- Members ----
+  std::unique_ptr<Track> m_Tracks[kMaxTracks];
+  Relaxed<int32_t> m_Position{0};
+  Relaxed<int32_t> m_Step{0};
+  Relaxed<int32_t> m_SampleCount{0};
+  float m_TempoDragScale = 10;
+  Relaxed<uint8_t> m_StepTrigger{0};
+  Relaxed<int32_t> m_SamplesPerStep{kDefaultSamplesPerStep};
+  int32_t m_PaletteDrag = -1;
+  int32_t m_PaletteReplace = -1;
+  int32_t m_TempoDrag = -1;
+  int32_t m_Tab = 1;
+  int32_t m_SelectedStep = -1;
+  int32_t m_SelectedTrack = -1;
+  void* m_Stream = nullptr;  // the audio library's stream handle
+  int32_t m_AudioResult = 0;
+  MixBuffer m_Mix{};
+  char m_BitmapNames[kListSize][kListNameLength] = {};
+  char m_SongNames[kListSize][kListNameLength] = {};
+  int32_t m_BitmapCount = 0;
+  int32_t m_SongCount = 0;
+  int32_t m_SelectedSong = 0;
+  PatternBank m_Bank;
+  Cell m_Clipboard;
+  Arrangement m_Arrangement;
+  Relaxed<uint8_t> m_SongMode{0};
+  int32_t m_NameLength = kMaxNameLength;
+  char m_Name[kMaxNameLength + 1] = {};
+
+ private:
+  const int m_TrackCount;
+  WavetableBank* m_Wavetables;
+  Display* m_Display;
+  InputState* m_Input;
+  bool m_AudioInitialised = false;
+  Relaxed<uint64_t> m_CallbackFrames{0};
+};
+
+}  // namespace tessaloop

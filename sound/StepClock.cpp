@@ -1,0 +1,74 @@
+// The step clock: one Tick per output sample, on the audio thread.
+
+#include "display/WavetableBank.h"
+#include "sound/Sequencer.h"
+#include "sound/Voice.h"
+
+namespace tessaloop {
+
+void Sequencer::Tick() {
+  const int32_t writeIndex = m_Mix.m_WriteIndex;
+
+  // The tempo is read once per sample; a step lasts exactly m_SamplesPerStep
+  // samples because the excess is carried, not dropped. A tempo shortened below
+  // the running count makes the clock step once per sample until it catches up.
+  const int32_t samplesPerStep = m_SamplesPerStep;
+  int32_t sampleCount = m_SampleCount + 1;
+  int32_t step = m_Step;
+  bool trigger = false;
+  int32_t loadPosition = -1;
+  if (sampleCount > samplesPerStep) {
+    sampleCount -= samplesPerStep;
+    ++step;
+    trigger = true;
+    if (step == kStepsPerPattern) {
+      step = 0;
+      if (m_SongMode) {
+        // The position moves before the patterns load: the pattern after
+        // position p is the one at p + 1.
+        int32_t position = m_Position + 1;
+        if (position > kPlayedPositions - 1 || position < 0) position = 0;
+        m_Position = position;
+        loadPosition = position;
+      }
+    }
+  }
+  m_SampleCount = sampleCount;
+  m_Step = step;
+  m_StepTrigger = trigger ? 1 : 0;
+
+  // Every voice adds into the cleared element, track 0 first. The sum is kept
+  // in registers and stored once: the same additions in the same order.
+  const SampleClock clock{step, trigger, samplesPerStep, sampleCount};
+  float left = 0.0f;
+  float right = 0.0f;
+  for (int t = 0; t < m_TrackCount; ++t) {
+    Track& track = *m_Tracks[t];
+    if (loadPosition >= 0) track.LoadPattern(m_Bank, m_Arrangement[t][loadPosition]);
+    const StereoSample voice = track.RenderSample(clock, *m_Wavetables);
+    left += voice.left;
+    right += voice.right;
+  }
+  m_Mix.m_Left[writeIndex] = left;
+  m_Mix.m_Right[writeIndex] = right;
+}
+
+int Sequencer::RenderBlock(float* out, unsigned long frames) {
+  int32_t writeIndex = m_Mix.m_BlockNumber * m_Mix.m_FramesPerBuffer;
+  for (unsigned long i = 0; i < frames; ++i) {
+    // The device asks for 64 frames; a larger request still stays inside the
+    // arrays by wrapping.
+    if (writeIndex >= MixBuffer::kSize) writeIndex = 0;
+    m_Mix.m_WriteIndex = writeIndex;
+    Tick();
+    out[2 * i] = m_Mix.m_Left[writeIndex];
+    out[2 * i + 1] = m_Mix.m_Right[writeIndex];
+    ++writeIndex;
+  }
+  m_Mix.m_WriteIndex = writeIndex;
+  if (++m_Mix.m_BlockNumber >= m_Mix.m_NumberOfBlocks) m_Mix.m_BlockNumber = 0;
+  m_CallbackFrames = m_CallbackFrames + frames;
+  return 0;
+}
+
+}  // namespace tessaloop

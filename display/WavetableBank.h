@@ -33,7 +33,8 @@ class WavetableBank {
   // tables with strides of up to 7040 samples, so without this nearly every
   // read waits on memory.
   void Prefetch(int slot, int index) const {
-    __builtin_prefetch(&m_Samples[static_cast<size_t>(slot) * kTableLength + static_cast<size_t>(index)]);
+    __builtin_prefetch(
+        &m_Samples[static_cast<size_t>(slot) * kTableLength + static_cast<size_t>(index)]);
   }
 
   // Stores a whole table (kTableLength samples) into a slot. Slots outside

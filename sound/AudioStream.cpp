@@ -33,7 +33,8 @@ void QuietJackNoop(const char*) {}
 void SilenceHostLibraries() {
   using AlsaHandler = void (*)(const char*, int, const char*, int, const char*, ...);
   using AlsaSetHandler = int (*)(AlsaHandler);
-  if (auto set = reinterpret_cast<AlsaSetHandler>(dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler"))) {
+  if (auto set =
+          reinterpret_cast<AlsaSetHandler>(dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler"))) {
     set(&QuietAlsa);
   }
   using JackSetFunction = void (*)(void (*)(const char*));

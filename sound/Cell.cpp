@@ -4,7 +4,9 @@
 
 namespace tessaloop {
 
-Cell::Cell() { SetDefaults(); }
+Cell::Cell() {
+  SetDefaults();
+}
 
 void Cell::SetDefaults() {
   m_Attack = 0.5f;
@@ -18,7 +20,9 @@ void Cell::SetDefaults() {
   UpdateFrequency();
 }
 
-void Cell::UpdateFrequency() { m_Frequency = static_cast<int32_t>(NoteFrequency(m_Note)); }
+void Cell::UpdateFrequency() {
+  m_Frequency = static_cast<int32_t>(NoteFrequency(m_Note));
+}
 
 void Cell::SetNote() {
   m_Note = m_Octave * 12 + m_Semitone;

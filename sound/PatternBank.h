@@ -13,7 +13,9 @@ constexpr int kPlayedPositions = 100;
 constexpr int kDefaultPattern = 24;
 
 // The character that shows pattern number n: 1-26 are A-Z, 0 shows as '@'.
-inline char PatternLetter(int n) { return static_cast<char>(n + 64); }
+inline char PatternLetter(int n) {
+  return static_cast<char>(n + 64);
+}
 
 // 27 stored patterns of 16 cells. Only the sound of a bank cell means anything;
 // its screen position does not. Cells start as rests (slot 0).
@@ -25,7 +27,8 @@ struct PatternBank {
 struct Arrangement {
   Arrangement() {
     for (auto& row : m_Entries)
-      for (auto& entry : row) entry = kDefaultPattern;
+      for (auto& entry : row)
+        entry = kDefaultPattern;
   }
   Relaxed<int32_t>* operator[](int track) { return m_Entries[track]; }
   const Relaxed<int32_t>* operator[](int track) const { return m_Entries[track]; }

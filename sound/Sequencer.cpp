@@ -33,13 +33,15 @@ Sequencer::Sequencer(const SequencerSetup& setup)
   m_Step = 0;
   m_SampleCount = 0;
   for (auto& row : m_Arrangement.m_Entries)
-    for (auto& entry : row) entry = kDefaultPattern;
+    for (auto& entry : row)
+      entry = kDefaultPattern;
   m_SongMode = 0;
   // 6. The user-bitmap folder.
   ListUserBitmaps();
   m_SongCount = 0;
   m_SelectedSong = 0;
-  for (auto& name : m_SongNames) std::strcpy(name, "none");
+  for (auto& name : m_SongNames)
+    std::strcpy(name, "none");
   // 7. Song name.
   std::strcpy(m_Name, "UntitledSong");
   m_NameLength = static_cast<int32_t>(std::strlen(m_Name));
@@ -47,6 +49,8 @@ Sequencer::Sequencer(const SequencerSetup& setup)
   if (setup.startAudio) StartAudio();
 }
 
-Sequencer::~Sequencer() { StopAudio(); }
+Sequencer::~Sequencer() {
+  StopAudio();
+}
 
 }  // namespace tessaloop

@@ -26,11 +26,11 @@ constexpr int32_t kNameEntryFinished = -10;
 
 // What a Sequencer is built with.
 struct SequencerSetup {
-  int trackCount = 3;                    // 1 to kMaxTracks; the programs use 3 or 6
-  WavetableBank* wavetables = nullptr;   // required: the voices read it
-  Display* display = nullptr;            // the editor and song files need it
-  InputState* input = nullptr;           // the editor needs it
-  bool startAudio = true;                // false for tests and the exporter
+  int trackCount = 3;                   // 1 to kMaxTracks; the programs use 3 or 6
+  WavetableBank* wavetables = nullptr;  // required: the voices read it
+  Display* display = nullptr;           // the editor and song files need it
+  InputState* input = nullptr;          // the editor needs it
+  bool startAudio = true;               // false for tests and the exporter
 };
 
 // The one application object: song, tracks, clock, audio stream and editor

@@ -39,11 +39,9 @@ inline int TableIndex(float phase) {
   return index;
 }
 
-
 }  // namespace voice
 
-inline StereoSample Track::RenderSample(const SampleClock& clock,
-                                        const WavetableBank& wavetables) {
+inline StereoSample Track::RenderSample(const SampleClock& clock, const WavetableBank& wavetables) {
   const Cell& cell = m_Cells[clock.step];
   const int32_t cellSlot = cell.m_Slot;
   // A cell's slot must also name a table; anything else (never written by the

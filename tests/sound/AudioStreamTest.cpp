@@ -36,7 +36,8 @@ void ComposeSong(Sequencer& seq) {
       cell.m_Slide = s % 4 == 0 ? 0.25f : 0.5f;
     }
     track.StorePattern(seq.m_Bank, 1 + t);
-    for (int p = 0; p < kArrangementLength; ++p) seq.m_Arrangement[t][p] = 1 + (p + t) % 3;
+    for (int p = 0; p < kArrangementLength; ++p)
+      seq.m_Arrangement[t][p] = 1 + (p + t) % 3;
   }
   // Track 0 is already sounding, so the first frame the device gets is not 0.
   Track& first = seq.GetTrack(0);
@@ -62,7 +63,8 @@ TEST(AudioStream, DeviceReceivesExactlyWhatTheClockProduces) {
   live.StartAudio();
   ASSERT_TRUE(live.AudioRunning()) << "the ALSA file device should open";
 
-  const uint64_t wanted = 3 * kSampleRate;  // the device is not paced: this takes well under a second
+  const uint64_t wanted =
+      3 * kSampleRate;  // the device is not paced: this takes well under a second
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (live.CallbackFrames() < wanted && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -77,7 +79,8 @@ TEST(AudioStream, DeviceReceivesExactlyWhatTheClockProduces) {
   ASSERT_GE(frames, produced);
   const size_t lead = frames - produced;  // silence the device is primed with
   EXPECT_GT(lead, 0u);
-  for (size_t i = 0; i < lead * 2; ++i) ASSERT_EQ(capture[i], 0.0f) << "frame " << i / 2;
+  for (size_t i = 0; i < lead * 2; ++i)
+    ASSERT_EQ(capture[i], 0.0f) << "frame " << i / 2;
   ASSERT_NE(capture[lead * 2], 0.0f) << "the song's first frame follows the priming silence";
 
   Sequencer reference(setup);

@@ -60,7 +60,8 @@ TEST_P(SequencerDefaults, TracksBankArrangementAndEditorStateStartAsDescribed) {
   Sequencer seq(setup);
 
   ASSERT_EQ(seq.TrackCount(), GetParam());
-  for (int t = 0; t < kMaxTracks; ++t) EXPECT_EQ(seq.m_Tracks[t] != nullptr, t < GetParam());
+  for (int t = 0; t < kMaxTracks; ++t)
+    EXPECT_EQ(seq.m_Tracks[t] != nullptr, t < GetParam());
   for (int t = 0; t < GetParam(); ++t) {
     const Track& track = seq.GetTrack(t);
     EXPECT_EQ(track.m_Frequency, 440.0f);
@@ -78,7 +79,8 @@ TEST_P(SequencerDefaults, TracksBankArrangementAndEditorStateStartAsDescribed) {
       EXPECT_EQ(cell.m_Frequency, 65);
       EXPECT_EQ(cell.m_Pan, 0.5f);
     }
-    for (int p = 0; p < kArrangementLength; ++p) EXPECT_EQ(seq.m_Arrangement[t][p], 24);
+    for (int p = 0; p < kArrangementLength; ++p)
+      EXPECT_EQ(seq.m_Arrangement[t][p], 24);
   }
   EXPECT_EQ(seq.GetTrack(GetParam() - 1).m_Cells[15].m_Y, GetParam() == 3 ? 152 : 344);
 

@@ -26,7 +26,8 @@ class StepClockTest : public ::testing::Test {
   // Stores a pattern whose step-0 cell sounds slot `slot` into bank number n.
   void StoreMarkerPattern(int n, int slot) {
     Track& scratch = seq->GetTrack(2);
-    for (Cell& cell : scratch.m_Cells) cell.m_Slot = kRestSlot;
+    for (Cell& cell : scratch.m_Cells)
+      cell.m_Slot = kRestSlot;
     scratch.m_Cells[0].m_Slot = slot;
     scratch.StorePattern(seq->m_Bank, n);
     scratch.m_Cells[0].m_Slot = kRestSlot;
@@ -44,7 +45,8 @@ TEST_F(StepClockTest, FirstStepIsNotTriggeredAndEveryLaterStepIs) {
     if (seq->m_StepTrigger) triggers.push_back(sample);
   }
   ASSERT_EQ(triggers.size(), 17u);
-  for (size_t i = 0; i < triggers.size(); ++i) EXPECT_EQ(triggers[i], 11005 * (i + 1) + 1);
+  for (size_t i = 0; i < triggers.size(); ++i)
+    EXPECT_EQ(triggers[i], 11005 * (i + 1) + 1);
   EXPECT_EQ(seq->m_Step, 1);  // 17 steps on from step 0, past one pattern end
   EXPECT_EQ(seq->m_SampleCount, 1);
 }
@@ -62,7 +64,8 @@ TEST_F(StepClockTest, OneSamplePerStepRunsAPatternInSixteenSamples) {
 }
 
 TEST_F(StepClockTest, ShortenedTempoStepsOncePerSampleUntilItCatchesUp) {
-  for (int i = 0; i < 5000; ++i) seq->Tick();
+  for (int i = 0; i < 5000; ++i)
+    seq->Tick();
   ASSERT_EQ(seq->m_SampleCount, 5000);
   seq->m_SamplesPerStep = 1000;
   // The counts 5001, 4002, 3003, 2004 and 1005 each exceed 1000: five steps in
@@ -81,8 +84,10 @@ TEST_F(StepClockTest, PatternEndLoadsNothingWithoutSongMode) {
   seq->m_SamplesPerStep = 10;
   StoreMarkerPattern(3, 9);
   for (auto& row : seq->m_Arrangement.m_Entries)
-    for (auto& entry : row) entry = 3;
-  for (int i = 0; i < 10 * 40; ++i) seq->Tick();
+    for (auto& entry : row)
+      entry = 3;
+  for (int i = 0; i < 10 * 40; ++i)
+    seq->Tick();
   EXPECT_EQ(seq->m_Position, 0);
   EXPECT_EQ(seq->GetTrack(0).m_Cells[0].m_Slot, kRestSlot);
   EXPECT_EQ(seq->GetTrack(0).m_LoadedPattern, 24);
@@ -92,11 +97,13 @@ TEST_F(StepClockTest, SongModeAdvancesThePositionThenLoadsAndPlaysAtOnce) {
   seq->m_SamplesPerStep = 10;
   StoreMarkerPattern(3, 9);
   seq->m_Position = 5;
-  for (int t = 0; t < 3; ++t) seq->m_Arrangement[t][6] = 3;
+  for (int t = 0; t < 3; ++t)
+    seq->m_Arrangement[t][6] = 3;
   seq->m_SongMode = 1;
   // Step 0 runs samples 1-10, step 15 ends at sample 160; sample 161 begins
   // step 0 of the next pattern.
-  for (int i = 0; i < 160; ++i) seq->Tick();
+  for (int i = 0; i < 160; ++i)
+    seq->Tick();
   EXPECT_EQ(seq->m_Position, 5);
   EXPECT_EQ(seq->GetTrack(0).m_Level, 0.0f);
   seq->Tick();
@@ -133,15 +140,18 @@ TEST_F(StepClockTest, PositionWrapsFrom99ToZeroAndNeverReaches100) {
 TEST_F(StepClockTest, DefaultSongModePlaysPattern24Everywhere) {
   seq->m_SamplesPerStep = 2;
   seq->m_SongMode = 1;
-  for (int i = 0; i < 2 * 16 * 3 + 1; ++i) seq->Tick();
+  for (int i = 0; i < 2 * 16 * 3 + 1; ++i)
+    seq->Tick();
   EXPECT_EQ(seq->m_Position, 3);
-  for (int t = 0; t < 3; ++t) EXPECT_EQ(seq->GetTrack(t).m_LoadedPattern, 24);
+  for (int t = 0; t < 3; ++t)
+    EXPECT_EQ(seq->GetTrack(t).m_LoadedPattern, 24);
 }
 
 TEST_F(StepClockTest, RenderBlockCopiesTheMixAndCyclesThroughThirtyTwoBlocks) {
   seq->m_SamplesPerStep = 100;
   for (int t = 0; t < 3; ++t)
-    for (Cell& cell : seq->GetTrack(t).m_Cells) cell.m_Slot = 6 + t;
+    for (Cell& cell : seq->GetTrack(t).m_Cells)
+      cell.m_Slot = 6 + t;
   std::vector<float> out(2 * 64);
   bool heard = false;
   for (int block = 0; block < 40; ++block) {

@@ -75,7 +75,8 @@ TEST_F(VoiceTest, DefaultEnvelopeTakesTwoFifthsOfAStepEachWay) {
 }
 
 TEST_F(VoiceTest, SlowAttackKeepsClimbingAcrossRepeatedNotes) {
-  for (int step = 0; step < 3; ++step) Note(step).m_Attack = 0.99f;
+  for (int step = 0; step < 3; ++step)
+    Note(step).m_Attack = 0.99f;
   RenderStep(0);
   const float afterOne = track.m_Level;
   EXPECT_NEAR(afterOne, 11005 * (1.0 - 0.99f) / 2201, 1e-3);
@@ -88,7 +89,8 @@ TEST_F(VoiceTest, SlideUpAddsPerSampleForTheSlideLengthAndStopsAt7040) {
   Cell& cell = Note(0);
   cell.m_Slide = 0.01f;        // +0.49 Hz per sample
   cell.m_SlideLength = 0.99f;  // for counts below 10894.95
-  for (int count = 1; count <= 10894; ++count) Render(0, count, count == 1);
+  for (int count = 1; count <= 10894; ++count)
+    Render(0, count, count == 1);
   const float top = track.m_Frequency;
   EXPECT_NEAR(top, 65 + 10894 * 0.49, 1.0);
   Render(0, 10895, false);
@@ -190,7 +192,8 @@ TEST_F(VoiceTest, MuteSilencesAtOnceWhileTheVoiceRunsOn) {
 
 TEST_F(VoiceTest, ChangingTheSlotOfTheSoundingCellChangesTimbreNotEnvelope) {
   Note(0, 7);
-  for (int count = 1; count <= 1000; ++count) Render(0, count, count == 1);
+  for (int count = 1; count <= 1000; ++count)
+    Render(0, count, count == 1);
   const float level = track.m_Level;
   track.m_Cells[0].m_Slot = 12;
   Render(0, 1001, false);

@@ -15,7 +15,8 @@ float TestTableSample(int slot, int index) {
 void FillTestTables(WavetableBank& bank) {
   std::vector<float> table(kTableLength);
   for (int s = 0; s < kSlotCount; ++s) {
-    for (int i = 0; i < kTableLength; ++i) table[i] = TestTableSample(s, i);
+    for (int i = 0; i < kTableLength; ++i)
+      table[i] = TestTableSample(s, i);
     bank.StoreTable(s, table.data());
   }
 }

@@ -34,7 +34,9 @@ void WorkFolder::CopyData() const {
   fs::copy(fs::path(SourceDir()) / "data", fs::path(m_Path) / "data", fs::copy_options::recursive);
 }
 
-std::string SourceDir() { return TESSALOOP_SOURCE_DIR; }
+std::string SourceDir() {
+  return TESSALOOP_SOURCE_DIR;
+}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "display/Surface.h"
+#include "display/WavetableBank.h"
+#include "platform/Platform.h"
+
+namespace tessaloop {
+
+constexpr int kScreenWidth = 1024;
+constexpr int kScreenHeight = 768;
+
+// Slots of the screen art.
+constexpr int kSlotFont = 35;
+constexpr int kSlotSelected = 36;
+constexpr int kSlotTabs = 37;
+constexpr int kSlotTempo = 38;
+constexpr int kSlotTitle = 39;
+constexpr int kSlotTabOn = 40;
+constexpr int kSlotMax = 4;  // note marker and pattern-button face
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kBlack = 0x000000;
+
+// The screen side of the program: the back buffer every frame is drawn into,
+// one surface per slot, the slot names and the wavetable bank (one load makes a
+// bitmap both a picture and a sound), the frame-rate counter, and drawing.
+class Display {
+ public:
+  // fullScreen picks the 16-bit format and full-screen presenting; otherwise
+  // surfaces are 32-bit and the program runs in a window.
+  Display(Platform& platform, bool fullScreen);
+  Display(const Display&) = delete;
+  Display& operator=(const Display&) = delete;
+
+  Platform& GetPlatform() { return m_Platform; }
+
+  // ---- Set-up and frames ----
+  // Starts the debug log, makes the back buffer and loads the default
+  // bitmaps. Returns 0.
+  int Setup();
+  // Hands the back buffer to the platform, then clears it to white.
+  int Present();
+  int RestoreSurfaces();
+  // Fills the back buffer (slot -1) or a slot surface with a pixel value.
+  void FillSurface(int slot, uint32_t pixel);
+  void CountFrame();
+
+  // ---- Slots ----
+  // Loads a bitmap into a palette slot: picture (210 x 210, shown at 64 x 64),
+  // name and wavetable. False, changing nothing, when it cannot be loaded or
+  // the path does not fit a slot name.
+  bool LoadPaletteSlot(int slot, const char* path);
+  void LoadDefaultBitmaps();
+  bool MakeSurfaceFromBitmap(int slot, const char* path, int width, int height);
+  bool CopyBitmapToSurface(int slot, const DecodedImage* bitmap, int sourceX, int sourceY,
+                           int sourceWidth, int sourceHeight);
+  // Makes the slot surface's own encoding of an 0x00RRGGBB colour its colour
+  // key; kInvalidColor takes the surface's top-left pixel as it is.
+  static constexpr uint32_t kInvalidColor = 0xFFFFFFFF;
+  void SetSurfaceColorKey(int slot, uint32_t rgb);
+  const Surface* SlotSurface(int slot) const;
+  const Surface& BackBuffer() const { return m_DDSBack; }
+  Surface& BackBuffer() { return m_DDSBack; }
+
+  // ---- Drawing into the back buffer ----
+  void BlitSlot(int x, int y, int slot, const Rect& source, bool keyed);
+  void DrawString(int x, int y, const char* text);
+  void DrawStringKeyed(int x, int y, const char* text);
+  void DrawFloat(int x, int y, float value);
+  void DrawInt(int x, int y, int32_t value);
+  void DrawIntKeyed(int x, int y, int32_t value);
+
+  // Writes the back buffer as a 24-bit BMP file; false when it cannot.
+  bool WriteBackBufferImage(const char* path) const;
+
+  // ---- Members ----
+  int32_t m_Width = kScreenWidth;
+  int32_t m_Height = kScreenHeight;
+  int32_t m_BitDepth = 16;
+  bool m_FullScreen = false;
+  std::unique_ptr<Surface> m_DDSSlots[kSlotCount];
+  char m_SlotNames[kSlotCount][kSlotNameLength] = {};
+  WavetableBank m_Wavetables;
+  Surface m_DDSBack;
+  uint32_t m_LastTime = 0;
+  uint32_t m_ThisTime = 0;
+  uint32_t m_Elapsed = 0;
+  uint32_t m_FrameDelta = 0;
+  uint32_t m_FrameCount = 0;
+  uint32_t m_FramesPerSecond = 0;
+
+ private:
+  Platform& m_Platform;
+};
+
+// Reads a bitmap file's pixel bytes as a one-second wavetable: 210 rows of 210
+// samples from the pixel-data offset, the first byte of every pixel (blue in a
+// 24-bit file), rows 632 bytes apart, each byte b giving (b - 128) / 128.
+// Bytes beyond the end of the file give 0. False, with the table untouched,
+// when the file cannot be read.
+bool ConvertBitmapToWavetable(const char* path, float* table);
+// The same over bytes already in memory.
+void ConvertBitmapBytesToWavetable(const uint8_t* bytes, size_t size, float* table);
+
+}  // namespace tessaloop

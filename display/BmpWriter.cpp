@@ -12,13 +12,14 @@ void Put16(std::vector<uint8_t>& out, size_t at, uint32_t value) {
 }
 
 void Put32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    out[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 }  // namespace
 
-std::vector<uint8_t> EncodeBmp24(int width, int height, const uint32_t* pixels,
-                                 int infoHeaderSize, int extraGap) {
+std::vector<uint8_t> EncodeBmp24(int width, int height, const uint32_t* pixels, int infoHeaderSize,
+                                 int extraGap) {
   const size_t rowBytes = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
   const size_t offset = 14 + static_cast<size_t>(infoHeaderSize) + static_cast<size_t>(extraGap);
   const size_t size = offset + rowBytes * static_cast<size_t>(height);

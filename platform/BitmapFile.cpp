@@ -3,6 +3,8 @@
 namespace tessaloop {
 
 // Placeholder until BMP decoding lands.
-bool LoadBitmapFile(const char*, int, int, DecodedImage&) { return false; }
+bool LoadBitmapFile(const char*, int, int, DecodedImage&) {
+  return false;
+}
 
 }  // namespace tessaloop

@@ -7,11 +7,17 @@
 
 namespace tessaloop {
 
-void HeadlessPlatform::QueueEvent(EventKind kind, int code) { m_Events.push_back({kind, code}); }
+void HeadlessPlatform::QueueEvent(EventKind kind, int code) {
+  m_Events.push_back({kind, code});
+}
 
-void HeadlessPlatform::SetKey(uint8_t scanCode, bool down) { m_Keys[scanCode] = down ? 0x80 : 0; }
+void HeadlessPlatform::SetKey(uint8_t scanCode, bool down) {
+  m_Keys[scanCode] = down ? 0x80 : 0;
+}
 
-void HeadlessPlatform::ReleaseAllKeys() { std::memset(m_Keys, 0, sizeof m_Keys); }
+void HeadlessPlatform::ReleaseAllKeys() {
+  std::memset(m_Keys, 0, sizeof m_Keys);
+}
 
 void HeadlessPlatform::MoveMouse(int dx, int dy) {
   m_Mouse.x += dx;
@@ -22,7 +28,9 @@ void HeadlessPlatform::SetButton(int button, bool down) {
   if (button >= 0 && button < 4) m_Mouse.buttons[button] = down ? 0x80 : 0;
 }
 
-void HeadlessPlatform::SetTime(uint32_t milliseconds) { m_Time = milliseconds; }
+void HeadlessPlatform::SetTime(uint32_t milliseconds) {
+  m_Time = milliseconds;
+}
 
 void HeadlessPlatform::AdvanceTime(uint32_t milliseconds) {
   m_Time = Milliseconds() + milliseconds;

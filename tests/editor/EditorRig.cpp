@@ -1,0 +1,126 @@
+#include "tests/editor/EditorRig.h"
+
+#include <filesystem>
+
+namespace tessaloop::testing {
+
+namespace {
+
+// The parts of the rig that must exist before the Display: the working folder
+// with the program's data.
+WorkFolder& Prepared(WorkFolder& folder, const std::function<void()>& prepare) {
+  folder.LinkData();
+  std::filesystem::create_directory("songs");
+  std::filesystem::create_directory("userbitmaps");
+  if (prepare) prepare();
+  return folder;
+}
+
+}  // namespace
+
+EditorRig::EditorRig(int trackCount, const std::function<void()>& prepare)
+    : display((Prepared(folder, prepare), platform), false), input(platform, 1024, 768) {
+  // A clock that stands still keeps the frame rate where a test puts it.
+  platform.SetTime(0);
+  display.Setup();
+  input.CreateDevices();
+  SequencerSetup setup;
+  setup.trackCount = trackCount;
+  setup.wavetables = &display.m_Wavetables;
+  setup.display = &display;
+  setup.input = &input;
+  setup.startAudio = false;
+  seq = std::make_unique<Sequencer>(setup);
+  // The first frame lets the pointer move (the tempo drag starts undecided).
+  RunFrame();
+}
+
+EditorRig::~EditorRig() = default;
+
+void EditorRig::RunFrame() {
+  if (m_FramePending) {
+    display.CountFrame();
+    display.Present();
+  }
+  seq->Frame();
+  m_FramePending = true;
+}
+
+void EditorRig::RunFrames(int count) {
+  for (int i = 0; i < count; ++i)
+    RunFrame();
+}
+
+void EditorRig::MoveTo(int x, int y) {
+  platform.MoveMouse(x - input.m_MouseX, y - input.m_MouseY);
+}
+
+void EditorRig::TapKey(uint8_t scanCode, int frames) {
+  Key(scanCode, true);
+  RunFrames(frames);
+  Key(scanCode, false);
+}
+
+void EditorRig::ClickAt(int x, int y, int frames) {
+  MoveTo(x, y);
+  RunFrame();
+  Left(true);
+  RunFrames(frames);
+  Left(false);
+}
+
+namespace {
+
+bool UnderPointer(const EditorRig& rig, int x, int y, bool comparePointer) {
+  if (comparePointer) return false;
+  const int px = rig.input.m_MouseX;
+  const int py = rig.input.m_MouseY;
+  return x >= px && x < px + 8 && y >= py && y < py + 8;
+}
+
+// Compares a w x h block of a surface with the back buffer at (x, y).
+bool BlockAt(const EditorRig& rig, int x, int y, const Surface* source, int sx, int sy, int w,
+             int h, bool keyed, bool comparePointer = false) {
+  if (source == nullptr) return false;
+  const Surface& back = rig.display.BackBuffer();
+  if (x < 0 || y < 0 || x + w > back.Width() || y + h > back.Height()) return false;
+  int visible = 0;
+  for (int dy = 0; dy < h; ++dy) {
+    for (int dx = 0; dx < w; ++dx) {
+      const uint32_t pixel = source->Pixel(sx + dx, sy + dy);
+      if (keyed && source->HasColorKey() && pixel == source->ColorKey()) continue;
+      ++visible;
+      if (UnderPointer(rig, x + dx, y + dy, comparePointer)) continue;
+      if (back.PixelRgb(x + dx, y + dy) != source->DecodeRgb(pixel)) return false;
+    }
+  }
+  return visible > 0;
+}
+
+}  // namespace
+
+bool GlyphAt(const EditorRig& rig, int x, int y, char c, bool keyed) {
+  const int code = static_cast<unsigned char>(c);
+  if (code < 33 || code > 127) return false;
+  const int k = code - 33;
+  return BlockAt(rig, x, y, rig.display.SlotSurface(kSlotFont), (k % 15) * 8,
+                 (k / 15) * 8 + (keyed ? 56 : 0), 8, 8, keyed);
+}
+
+bool TextAt(const EditorRig& rig, int x, int y, const char* text, bool keyed) {
+  for (int i = 0; text[i] != '\0'; ++i)
+    if (text[i] != ' ' && !GlyphAt(rig, x + 8 * i, y, text[i], keyed)) return false;
+  return true;
+}
+
+bool PictureAt(const EditorRig& rig, int x, int y, int slot, bool keyed, int w, int h) {
+  return BlockAt(rig, x, y, rig.display.SlotSurface(slot), 0, 0, w, h, keyed);
+}
+
+bool PointerDrawn(const EditorRig& rig) {
+  const int k = '~' - 33;
+  return BlockAt(rig, rig.input.m_MouseX, rig.input.m_MouseY, rig.display.SlotSurface(kSlotFont),
+                 (k % 15) * 8, (k / 15) * 8 + 56, 8, 8, true, true);
+}
+
+}  // namespace tessaloop::testing

@@ -1,0 +1,97 @@
+// The time of one whole editor frame plus presenting it to memory, with a busy
+// screen: every cell holds a sound (tab 1 draws its note marker, octave and
+// semitone), the help overlay is shown, a cell is current and the arrangement
+// rows are full.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "display/Display.h"
+#include "input/InputState.h"
+#include "input/KeyCodes.h"
+#include "platform/HeadlessPlatform.h"
+#include "sound/Sequencer.h"
+
+namespace {
+
+using namespace tessaloop;
+namespace fs = std::filesystem;
+
+// A working folder of its own, with the program's data linked in, so that the
+// debug log is not written into the source tree.
+class BenchFolder {
+ public:
+  BenchFolder() {
+    std::string pattern = (fs::temp_directory_path() / "tessaloop-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) std::abort();
+    m_Path = pattern;
+    fs::create_directory_symlink(fs::path(TESSALOOP_SOURCE_DIR) / "data", m_Path / "data");
+    m_Previous = fs::current_path();
+    fs::current_path(m_Path);
+  }
+  ~BenchFolder() {
+    std::error_code error;
+    fs::current_path(m_Previous, error);
+    fs::remove_all(m_Path, error);
+  }
+
+ private:
+  fs::path m_Path;
+  fs::path m_Previous;
+};
+
+void BM_BusyEditorFrame(benchmark::State& state) {
+  const int tracks = static_cast<int>(state.range(0));
+  const bool fullScreen = state.range(1) != 0;
+  BenchFolder folder;
+  HeadlessPlatform platform;
+  Display display(platform, fullScreen);
+  display.Setup();
+  InputState input(platform, display.m_Width, display.m_Height);
+  input.CreateDevices();
+  SequencerSetup setup;
+  setup.trackCount = tracks;
+  setup.wavetables = &display.m_Wavetables;
+  setup.display = &display;
+  setup.input = &input;
+  setup.startAudio = false;
+  Sequencer seq(setup);
+
+  for (int t = 0; t < tracks; ++t) {
+    for (int s = 0; s < kStepsPerPattern; ++s) {
+      Cell& cell = seq.GetTrack(t).m_Cells[s];
+      cell.m_Slot = kFirstPaletteSlot + (s + t) % 16;
+      cell.m_Octave = (s + t) % 10;
+      cell.m_Semitone = (3 * s + t) % 12;
+      cell.SetNote();
+    }
+    for (int j = 0; j < kArrangementLength; ++j)
+      seq.m_Arrangement[t][j] = 1 + (j + t) % 26;
+  }
+  seq.Frame();  // lets the pointer move
+  platform.MoveMouse(5 * 64 + 32, 24 + 32);
+  platform.SetKey(key::kF1, true);
+
+  for (auto _ : state) {
+    seq.Frame();
+    display.CountFrame();
+    display.Present();
+  }
+  benchmark::DoNotOptimize(platform.LastFrame().pixels.data());
+  state.counters["frames_per_second"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_BusyEditorFrame)
+    ->ArgNames({"tracks", "full_screen"})
+    ->Args({3, 0})
+    ->Args({6, 1})
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

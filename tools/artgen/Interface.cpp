@@ -300,6 +300,25 @@ Image MakeNotFound() {
   return image;
 }
 
+// The program's icon for desktops: the title's four tiles on a rounded panel.
+Image MakeIcon() {
+  Image icon(64, 64, kWhite);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      // A rounded square: distance outside a 48 x 48 core, radius 8.
+      const double dx = std::max({0.0, 8.5 - x, x - 55.5});
+      const double dy = std::max({0.0, 8.5 - y, y - 55.5});
+      icon.Blend(x, y, kPanel, std::clamp(8.5 - std::hypot(dx, dy), 0.0, 1.0));
+    }
+  const Rgb tiles[4] = {kSlate, kOn, kHover, kSlate};
+  for (int i = 0; i < 4; ++i) {
+    const int x = 10 + (i % 2) * 23;
+    const int y = 10 + (i / 2) * 23;
+    icon.FillRect(x, y, x + 21, y + 21, tiles[i]);
+  }
+  return icon;
+}
+
 }  // namespace
 
 int ScreenPixelOf(int x) {
@@ -329,6 +348,7 @@ std::vector<ArtFile> MakeInterfaceArt() {
   files.push_back({"data/max.bmp", MakeMax()});
   files.push_back({"data/min.bmp", MakeMin()});
   files.push_back({"data/notfound.bmp", MakeNotFound()});
+  files.push_back({"data/icon.bmp", MakeIcon()});
   return files;
 }
 

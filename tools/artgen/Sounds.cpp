@@ -266,9 +266,8 @@ Image CellStar() {
 // Noise that fades out over the period: a breathy, raspy tone.
 Image NoiseFade() {
   const Wave noise = NoiseTable(1001);
-  Wave wave = MakeWave([&](int, int, double p) {
-    const double amount = std::pow(1.0 - p, 1.6);
-    return amount * noise[static_cast<size_t>(std::lround(p * kSamples)) % kSamples];
+  Wave wave = MakeWave([&](int r, int c, double p) {
+    return std::pow(1.0 - p, 1.6) * noise[static_cast<size_t>(r * kSide + c)];
   });
   RemoveDc(wave);
   Normalise(wave, 0.95);
@@ -352,7 +351,7 @@ Image NoiseSquare() {
         2.0 * SoftPulse(p, 0.0, 0.5, 0.016) - 1.0 + 2.0 * SoftStep(p - 1.0, 0.016);
     const int y = kSide - 1 - r;
     const double grit = inside(c, y) ? noise[static_cast<size_t>(r * kSide + c)] : 0.0;
-    return 0.35 * square + 0.65 * grit;
+    return 0.45 * square + 0.55 * grit;
   });
   RemoveDc(wave);
   Normalise(wave, 0.95);
@@ -364,8 +363,9 @@ Image NoiseSquare() {
   });
 }
 
-// A grid: seven lines a period, each fainter than the one below, make a
-// nasal, reedy tone; the grid's columns add a faint metallic edge.
+// A grid: seven lines a period, each fainter than the one below, over a
+// gentle swell that keeps the fundamental clear, make a nasal, reedy tone;
+// the grid's columns add a faint metallic edge.
 Image Grid() {
   constexpr double kPitch = 30.0;
   Wave wave = MakeWave([&](int, int c, double p) {

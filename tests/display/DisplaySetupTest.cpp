@@ -458,12 +458,14 @@ TEST_F(DisplayTest, ReloadWhileTheAudioThreadReads) {
   Start();
   const std::vector<float> first = TableOfFile("data/square.bmp");
   const std::vector<float> second = TableOfFile("data/grid.bmp");
+  std::atomic<bool> started{false};
   std::atomic<bool> done{false};
   std::atomic<long> strays{0};
   std::atomic<long> reads{0};
   std::thread audio([&] {
     long localStrays = 0, localReads = 0;
     while (!done.load()) {
+      started = true;
       for (int i = 0; i < kTableLength; i += 7) {
         const float value = display->m_Wavetables.Sample(6, i);
         if (value != first[i] && value != second[i]) ++localStrays;
@@ -473,8 +475,10 @@ TEST_F(DisplayTest, ReloadWhileTheAudioThreadReads) {
     strays = localStrays;
     reads = localReads;
   });
+  while (!started.load())
+    std::this_thread::yield();
   for (int round = 0; round < 20; ++round)
-    ASSERT_TRUE(display->LoadPaletteSlot(6, round % 2 ? "data/square.bmp" : "data/grid.bmp"));
+    EXPECT_TRUE(display->LoadPaletteSlot(6, round % 2 ? "data/square.bmp" : "data/grid.bmp"));
   done = true;
   audio.join();
   EXPECT_EQ(strays.load(), 0);

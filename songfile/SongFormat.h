@@ -118,7 +118,8 @@ bool ReadSong(std::FILE* file, int trackCount, SongImage& song, std::string& why
 // The same from a path. Only regular files are read.
 bool ReadSongFile(const char* path, int trackCount, SongImage& song, std::string& whyRefused);
 
-// The number of tokens (closing commas) in a file; -1 when it cannot be read.
-long CountSongTokens(const char* path);
+// The number of tokens (closing commas) in a file; -1, with the reason in why
+// when given, when it cannot be read.
+long CountSongTokens(const char* path, std::string* why = nullptr);
 
 }  // namespace tessaloop

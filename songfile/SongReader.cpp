@@ -356,16 +356,22 @@ bool ReadSongFile(const char* path, int trackCount, SongImage& song, std::string
   return read;
 }
 
-long CountSongTokens(const char* path) {
-  std::string why;
-  std::FILE* file = OpenRegularFile(path, why);
-  if (file == nullptr) return -1;
-  long commas = 0;
-  for (int c = std::getc(file); c != EOF; c = std::getc(file))
-    if (c == ',') ++commas;
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  return failed ? -1 : commas;
+long CountSongTokens(const char* path, std::string* why) {
+  std::string reason;
+  std::FILE* file = OpenRegularFile(path, reason);
+  long commas = -1;
+  if (file != nullptr) {
+    commas = 0;
+    for (int c = std::getc(file); c != EOF; c = std::getc(file))
+      if (c == ',') ++commas;
+    if (std::ferror(file)) {
+      reason = std::string("cannot read ") + path;
+      commas = -1;
+    }
+    std::fclose(file);
+  }
+  if (commas < 0 && why != nullptr) *why = reason;
+  return commas;
 }
 
 }  // namespace tessaloop

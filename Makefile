@@ -4,14 +4,19 @@
 #   make test    the same set-up, then every test
 #   make bench   build and run the benchmarks
 #   make format  format the sources with clang-format
+#   make fuzz        build the libFuzzer targets with clang and run each for
+#                    FUZZ_SECONDS (default 600)
+#   make fuzz-short  the same for about 30 s each; part of the full check
 
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 BUILD := build/release
 WERROR ?= OFF
+FUZZ_SECONDS ?= 600
+FUZZ_SHORT_SECONDS ?= 30
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps build bench format format-check clean
+.PHONY: run test deps build bench format format-check clean fuzz fuzz-short
 
 deps:
 	@./scripts/install-deps.sh
@@ -33,6 +38,12 @@ bench: deps
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTESSALOOP_TESTS=OFF -DTESSALOOP_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	@for b in build/bench/bench/*_bench; do echo "== $$b"; ./$$b --benchmark_counters_tabular=true || exit 1; done
+
+fuzz: deps
+	JOBS=$(JOBS) ./fuzz/run-fuzzers.sh $(FUZZ_SECONDS)
+
+fuzz-short: deps
+	JOBS=$(JOBS) ./fuzz/run-fuzzers.sh $(FUZZ_SHORT_SECONDS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -29,22 +29,6 @@ class SongSaveTest : public ::testing::Test {
   WavetableBank bank;
 };
 
-// The start-up song as the worked example spells it out.
-std::string StartupSongText(int tracks) {
-  std::string text;
-  for (int i = 0; i < tracks * 101; ++i)
-    text += "24,";
-  for (int i = 0; i < 27 * 16; ++i)
-    text += "0.5,0.5,0.5,0.5,3,0,0.5,0,";
-  text +=
-      "data/min.bmp,data/square.bmp,data/stepsaw.bmp,data/stepsine.bmp,data/cellstar.bmp,"
-      "data/noise-fade.bmp,data/pit.bmp,data/multi-circle.bmp,data/noise-square.bmp,"
-      "data/grid.bmp,data/impulse.bmp,data/pattern1.bmp,data/small-square.bmp,data/corner.bmp,"
-      "data/multi-band.bmp,data/slant.bmp,data/noise.bmp,";
-  text += "11005,";
-  return text;
-}
-
 TEST_F(SongSaveTest, StartupSongIsTheWorkedExampleInBothPrograms) {
   struct Expected {
     int tracks;
@@ -56,7 +40,7 @@ TEST_F(SongSaveTest, StartupSongIsTheWorkedExampleInBothPrograms) {
     auto seq = testing::MakeQuietSequencer(bank, expected.tracks);
     seq->SaveSong();
     const std::string text = testing::ReadFile("songs/UntitledSong.tlp");
-    EXPECT_EQ(text, StartupSongText(expected.tracks));
+    EXPECT_EQ(text, testing::StartupSongText(expected.tracks));
     EXPECT_EQ(text.size(), expected.characters);
     EXPECT_EQ(testing::SplitTokens(text).size(), expected.tokens);
     EXPECT_EQ(text.rfind("data/noise.bmp,11005,"), text.size() - 21);
@@ -115,13 +99,13 @@ TEST_F(SongSaveTest, SavingTwiceKeepsOnlyTheSecondSong) {
   testing::ComposeRichSong(*rich, 1);
   rich->SaveSong();
   const std::string first = testing::ReadFile("songs/UntitledSong.tlp");
-  ASSERT_GT(first.size(), StartupSongText(3).size());
+  ASSERT_GT(first.size(), testing::StartupSongText(3).size());
 
   // The shorter start-up song under the same name: nothing of the first
   // remains.
   auto plain = testing::MakeQuietSequencer(bank, 3);
   plain->SaveSong();
-  EXPECT_EQ(testing::ReadFile("songs/UntitledSong.tlp"), StartupSongText(3));
+  EXPECT_EQ(testing::ReadFile("songs/UntitledSong.tlp"), testing::StartupSongText(3));
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator("songs"))
     names.push_back(entry.path().filename().string());
@@ -134,7 +118,7 @@ TEST_F(SongSaveTest, MissingSongsFolderIsCreated) {
   auto seq = testing::MakeQuietSequencer(bank, 3);
   seq->SaveSong();
   EXPECT_TRUE(fs::is_directory("songs"));
-  EXPECT_EQ(testing::ReadFile("songs/UntitledSong.tlp"), StartupSongText(3));
+  EXPECT_EQ(testing::ReadFile("songs/UntitledSong.tlp"), testing::StartupSongText(3));
 }
 
 TEST_F(SongSaveTest, AFileNamedSongsStopsTheSaveWithALogLine) {

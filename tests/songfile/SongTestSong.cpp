@@ -93,6 +93,22 @@ std::string Snapshot(const Sequencer& seq) {
   return out.str();
 }
 
+// The start-up song as the worked example spells it out.
+std::string StartupSongText(int tracks) {
+  std::string text;
+  for (int i = 0; i < tracks * 101; ++i)
+    text += "24,";
+  for (int i = 0; i < 27 * 16; ++i)
+    text += "0.5,0.5,0.5,0.5,3,0,0.5,0,";
+  text +=
+      "data/min.bmp,data/square.bmp,data/stepsaw.bmp,data/stepsine.bmp,data/cellstar.bmp,"
+      "data/noise-fade.bmp,data/pit.bmp,data/multi-circle.bmp,data/noise-square.bmp,"
+      "data/grid.bmp,data/impulse.bmp,data/pattern1.bmp,data/small-square.bmp,data/corner.bmp,"
+      "data/multi-band.bmp,data/slant.bmp,data/noise.bmp,";
+  text += "11005,";
+  return text;
+}
+
 std::vector<std::string> SplitTokens(const std::string& text) {
   std::vector<std::string> tokens;
   std::string token;

@@ -25,6 +25,10 @@ void ComposeRichSong(Sequencer& seq, int seed);
 // name, song mode, the tracks' cells, mute flags and clock position.
 std::string Snapshot(const Sequencer& seq);
 
+// The start-up song of a program with this many tracks, as the worked
+// example of the format spells it out.
+std::string StartupSongText(int tracks);
+
 // The tokens of a song text, without their commas.
 std::vector<std::string> SplitTokens(const std::string& text);
 // Replaces one token (out of line: GCC 12 warns falsely on some inlined

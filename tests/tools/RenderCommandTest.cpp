@@ -194,6 +194,13 @@ TEST_F(RenderCommandTest, FloatWavIsExactlyWhatTheClockProduces) {
     ASSERT_EQ(audio.samples.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i)
       ASSERT_EQ(audio.samples[i], expected[i]) << "sample " << i / 2 << " channel " << i % 2;
+    // The song sounds from its first sample, and loud enough to go beyond
+    // full scale: the float file keeps what integer files must clip.
+    EXPECT_NE(expected[0], 0.0f);
+    EXPECT_GT(
+        std::fabs(*std::max_element(expected.begin(), expected.end(),
+                                    [](float a, float b) { return std::fabs(a) < std::fabs(b); })),
+        1.0f);
     fs::remove("song.wav");
   }
 }
@@ -233,6 +240,10 @@ TEST_F(RenderCommandTest, Pcm16AndFlacAreClippedQuantisedCopies) {
       {{"songs/Song.tlp", "s24.flac"}, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 1.0 / 8388608},
       {{"--pcm16", "songs/Song.tlp", "s16.FLAC"}, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1.0 / 32768},
   };
+  size_t beyondFullScale = 0;
+  for (float sample : exact)
+    if (std::fabs(sample) > 1.0f) ++beyondFullScale;
+  ASSERT_GT(beyondFullScale, 100u) << "the song must be loud enough to need clipping";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments.back());
     const RunResult run = Render(c.arguments);

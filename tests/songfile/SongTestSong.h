@@ -25,8 +25,8 @@ void ComposeRichSong(Sequencer& seq, int seed);
 // name, song mode, the tracks' cells, mute flags and clock position.
 std::string Snapshot(const Sequencer& seq);
 
-// The start-up song of a program with this many tracks, as the worked
-// example of the format spells it out.
+// The exact text of the start-up song of a program with this many tracks,
+// written out token by token.
 std::string StartupSongText(int tracks);
 
 // The tokens of a song text, without their commas.

@@ -3,6 +3,7 @@
 #include <dirent.h>
 
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "display/DebugLog.h"
@@ -18,8 +19,8 @@ constexpr const char* kBitmapFolder = "userbitmaps";
 constexpr const char* kBitmapExtension = ".bmp";
 constexpr const char* kFiller = "none";
 
-// The extension is matched without regard to case, as users of the original
-// platform expect: "Drum.BMP" is a bitmap and "Intro.TLP" a song.
+// The extension is matched without regard to case: "Drum.BMP" is a bitmap and
+// "Intro.TLP" a song.
 bool HasExtension(std::string_view name, std::string_view extension) {
   if (name.size() < extension.size()) return false;
   const std::string_view tail = name.substr(name.size() - extension.size());
@@ -31,10 +32,27 @@ bool HasExtension(std::string_view name, std::string_view extension) {
   return true;
 }
 
+void LogLeftOut(const char* folder, std::string_view name, const char* why) {
+  std::string line = "Left out of the list: ";
+  line.append(folder).append("/").append(name).append(" (").append(why).append(")");
+  WriteDebugLog(line.c_str());
+}
+
+// A user bitmap's path is stored in saved songs as one token closed by a comma,
+// and the reader skips white space: a name holding either would come back as
+// another name, so such a bitmap could never be found again from a song.
+bool HoldsTokenBreak(std::string_view name) {
+  for (char c : name)
+    if (c == ',' || c == ' ' || (c >= '\t' && c <= '\r')) return true;
+  return false;
+}
+
 // Fills a table of kListSize names with the folder's matching files in the
 // order the folder yields them, then "none". A name longer than maxLength is
-// left out rather than cut: a cut name would name another file or none.
-void ListFolder(const char* folder, const char* extension, size_t maxLength, bool refuseCommas,
+// left out rather than cut: a cut name would name another file or none. Each
+// name left out is named in the debug log, so a user looking for a file can
+// find out why it is not offered.
+void ListFolder(const char* folder, const char* extension, size_t maxLength, bool forSongFiles,
                 char (&names)[kListSize][kListNameLength], int32_t& count) {
   count = 0;
   WriteDebugLog("reading directory");
@@ -50,8 +68,14 @@ void ListFolder(const char* folder, const char* extension, size_t maxLength, boo
     const std::string_view name(entry->d_name);
     if (name == "." || name == "..") continue;
     if (!HasExtension(name, extension)) continue;
-    if (name.size() > maxLength) continue;
-    if (refuseCommas && name.find(',') != std::string_view::npos) continue;
+    if (name.size() > maxLength) {
+      LogLeftOut(folder, name, "the name is too long");
+      continue;
+    }
+    if (forSongFiles && HoldsTokenBreak(name)) {
+      LogLeftOut(folder, name, "a song file cannot store a name with a comma or a space");
+      continue;
+    }
     std::memset(names[found], 0, kListNameLength);
     std::memcpy(names[found], name.data(), name.size());
     ++found;
@@ -64,8 +88,7 @@ void ListFolder(const char* folder, const char* extension, size_t maxLength, boo
 
 void Sequencer::ListUserBitmaps() {
   // A bitmap's path "userbitmaps/" + name becomes a slot name and a token of
-  // saved songs, so it must fit 31 characters, and it cannot hold a comma,
-  // which would split it into two tokens.
+  // saved songs, so it must fit 31 characters and hold no comma or space.
   const size_t maxLength = static_cast<size_t>(kNameTokenLimit) - std::strlen(kBitmapFolder) - 1;
   ListFolder(kBitmapFolder, kBitmapExtension, maxLength, true, m_BitmapNames, m_BitmapCount);
 }

@@ -105,12 +105,14 @@ TEST_F(ListingsTest, NamesThatWouldNotFitAreLeftOutNotCut) {
   songs.push_back(std::string(200, 'L') + ".tlp");
   songs.push_back(song31);
   Touch("songs", songs);
-  Touch("userbitmaps", {bitmap19, std::string(16, 'B') + ".bmp", "a,b.bmp", "my pic.bmp"});
+  Touch("userbitmaps",
+        {bitmap19, std::string(16, 'B') + ".bmp", "a,b.bmp", "my pic.bmp", "tab\tb.bmp"});
 
+  testing::ClearDebugLog();
   seq->ListUserBitmaps();
-  EXPECT_EQ(Listed(seq->m_BitmapNames, seq->m_BitmapCount),
-            FolderOrder("userbitmaps", {bitmap19, "my pic.bmp"}))
-      << "too long for a slot path, or holding a comma that a song file cannot store";
+  EXPECT_EQ(Listed(seq->m_BitmapNames, seq->m_BitmapCount), FolderOrder("userbitmaps", {bitmap19}))
+      << "too long for a slot path, or holding a comma or space that a song file cannot store";
+  EXPECT_EQ(testing::LogLinesStartingWith("Left out of the list: userbitmaps/").size(), 4u);
   seq->ListSongs();
   std::set<std::string> fitting(songs.begin(), songs.begin() + 39);
   fitting.insert(song31);

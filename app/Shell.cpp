@@ -28,11 +28,10 @@ class InputTrace {
  public:
   void AfterFrame(const InputState& input) {
     char line[1024];
-    int n = std::snprintf(line, sizeof line,
-                          "trace input: pointer %d %d motion %d %d buttons %d %d %d %d keys",
-                          input.m_MouseX, input.m_MouseY, input.m_MotionX, input.m_MotionY,
-                          input.m_Buttons[0], input.m_Buttons[1], input.m_Buttons[2],
-                          input.m_Buttons[3]);
+    int n = std::snprintf(
+        line, sizeof line, "trace input: pointer %d %d motion %d %d buttons %d %d %d %d keys",
+        input.m_MouseX, input.m_MouseY, input.m_MotionX, input.m_MotionY, input.m_Buttons[0],
+        input.m_Buttons[1], input.m_Buttons[2], input.m_Buttons[3]);
     for (int code = 0; code < 256 && n < static_cast<int>(sizeof line) - 4; ++code) {
       if (input.m_Keys[code] & 0x80) n += std::snprintf(line + n, sizeof line - n, " %02X", code);
     }
@@ -51,9 +50,9 @@ void TraceEvent(const char* what) {
 }
 
 void TraceAudioStopped(const Sequencer& sequencer) {
-  WriteDebugLog(("trace audio: stopped after " + std::to_string(sequencer.CallbackFrames()) +
-                 " frames")
-                    .c_str());
+  WriteDebugLog(
+      ("trace audio: stopped after " + std::to_string(sequencer.CallbackFrames()) + " frames")
+          .c_str());
 }
 #else
 void TraceEvent(const char*) {}
@@ -108,27 +107,36 @@ bool Shell::Start() {
 
   // 6. The Sequencer; its construction ends by starting the sound, which runs
   // on its own from here on, whatever the loop does.
-  m_Sequencer = std::make_unique<Sequencer>(SequencerSetup{
-      m_TrackCount, &m_Display->m_Wavetables, m_Display.get(), m_Input.get(), true});
+  m_Sequencer = std::make_unique<Sequencer>(
+      SequencerSetup{m_TrackCount, &m_Display->m_Wavetables, m_Display.get(), m_Input.get(), true});
   g_Sequencer = m_Sequencer.get();
   return true;
 }
 
 int Shell::MainLoop() {
-  for (;;) {
-    PlatformEvent event;
-    if (m_Platform.PollEvent(event)) {
-      // One event per turn, so one that came during a frame is handled
-      // before the next frame.
-      if (event.kind == EventKind::kQuit) return event.code;
-      HandleEvent(event);
-    } else if (m_Active != 0) {
-      RunFrame();
-    } else {
-      // Inactive: no frames, but the sound goes on.
-      m_Platform.WaitForEvent();
-    }
+  int exitCode = 0;
+  while (Turn(exitCode)) {
   }
+  return exitCode;
+}
+
+bool Shell::Turn(int& exitCode) {
+  PlatformEvent event;
+  if (m_Platform.PollEvent(event)) {
+    // One event per turn, so one that came during a frame is handled before
+    // the next frame.
+    if (event.kind == EventKind::kQuit) {
+      exitCode = event.code;
+      return false;
+    }
+    HandleEvent(event);
+  } else if (m_Active != 0) {
+    RunFrame();
+  } else {
+    // Inactive: no frames, but the sound goes on.
+    m_Platform.WaitForEvent();
+  }
+  return true;
 }
 
 void Shell::HandleEvent(const PlatformEvent& event) {
@@ -173,6 +181,7 @@ void Shell::RunFrame() {
 #endif
   m_Display->CountFrame();
   m_Display->Present();
+  ++m_FramesRun;
 }
 
 int RunTessaloop(Platform& platform, int trackCount, bool fullScreen) {

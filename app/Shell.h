@@ -35,15 +35,20 @@ class Shell {
   // Display exists.
   bool Start();
 
-  // Runs until the window is gone and returns the exit code. Each turn
-  // handles one pending event; with none pending it draws one frame while
-  // the program is active, and otherwise sleeps until an event comes.
+  // Runs until the window is gone and returns the exit code.
   int MainLoop();
+
+  // One turn of the loop: handles one pending event; with none pending, draws
+  // one frame while the program is active, and otherwise sleeps until an
+  // event comes. False once the quit event came, with its code in exitCode.
+  bool Turn(int& exitCode);
 
   Display* GetDisplay() const { return m_Display.get(); }
   InputState* GetInput() const { return m_Input.get(); }
   Sequencer* GetSequencer() const { return m_Sequencer.get(); }
   bool Active() const { return m_Active != 0; }
+  // Frames drawn so far.
+  int64_t FramesRun() const { return m_FramesRun; }
 
  private:
   void HandleEvent(const PlatformEvent& event);
@@ -58,6 +63,7 @@ class Shell {
   std::unique_ptr<Sequencer> m_Sequencer;
   // Non-zero while the program is the active one; frames run only then.
   int32_t m_Active = 1;
+  int64_t m_FramesRun = 0;
 };
 
 // The whole program on a platform: start-up, then the main loop. Returns the

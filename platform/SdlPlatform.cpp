@@ -133,7 +133,8 @@ bool SdlPlatform::CreateRenderer() {
   if (m_Renderer == nullptr) {
     // No accelerated renderer: SDL's own, which paces presents to the
     // display's refresh itself.
-    m_Renderer = SDL_CreateRenderer(m_Window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_PRESENTVSYNC);
+    m_Renderer =
+        SDL_CreateRenderer(m_Window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_PRESENTVSYNC);
   }
   if (m_Renderer == nullptr) {
     m_Error = std::string("nothing can draw into the window (") + SDL_GetError() + ")";
@@ -193,8 +194,11 @@ bool SdlPlatform::PollEvent(PlatformEvent& event) {
     return true;
   }
   if (!m_VideoStarted) return false;
+  // Pumped and taken one at a time, rather than through SDL_PollEvent, which
+  // answers "none" once per batch even when more are pending.
+  SDL_PumpEvents();
   SDL_Event sdlEvent;
-  if (SDL_PollEvent(&sdlEvent) == 0) return false;
+  if (SDL_PeepEvents(&sdlEvent, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) != 1) return false;
   event = Translate(sdlEvent);
   return true;
 }
@@ -231,8 +235,8 @@ PlatformEvent SdlPlatform::Translate(const SDL_Event& e) {
         return {EventKind::kCloseRequested, 0};
       return {};
     case SDL_MOUSEWHEEL:
-      m_Wheel += (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y) *
-                 kWheelNotch;
+      m_Wheel +=
+          (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y) * kWheelNotch;
       return {};
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
@@ -251,13 +255,13 @@ void SdlPlatform::WaitForEvent() {
 }
 
 bool SdlPlatform::EnsureTexture(const FrameView& frame) {
-  if (m_Texture != nullptr && m_TextureWidth == frame.width &&
-      m_TextureHeight == frame.height && m_TextureBits == frame.bitsPerPixel)
+  if (m_Texture != nullptr && m_TextureWidth == frame.width && m_TextureHeight == frame.height &&
+      m_TextureBits == frame.bitsPerPixel)
     return true;
   if (m_Texture != nullptr) SDL_DestroyTexture(m_Texture);
   const Uint32 format = frame.bitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
-  m_Texture = SDL_CreateTexture(m_Renderer, format, SDL_TEXTUREACCESS_STREAMING, frame.width,
-                                frame.height);
+  m_Texture =
+      SDL_CreateTexture(m_Renderer, format, SDL_TEXTUREACCESS_STREAMING, frame.width, frame.height);
   if (m_Texture == nullptr) return false;
   m_TextureWidth = frame.width;
   m_TextureHeight = frame.height;

@@ -16,7 +16,8 @@ namespace {
 std::vector<std::string> LogLines() {
   std::istringstream in(testing::ReadFile(kDebugLogPath));
   std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
   return lines;
 }
 
@@ -182,7 +183,8 @@ TEST(InputStateWithoutDevices, LogsTheFailedStepsAndRunsOn) {
 
   platform.SetKey(key::kA, true);
   platform.MoveMouse(10, 10);
-  for (int i = 0; i < 3; ++i) input.Poll(0);
+  for (int i = 0; i < 3; ++i)
+    input.Poll(0);
   EXPECT_FALSE(input.KeyDown(key::kA));
   EXPECT_EQ(input.m_MouseX, 0);
   EXPECT_EQ(LogLines().size(), expected.size()) << "nothing to read is not logged every frame";

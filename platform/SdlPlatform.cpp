@@ -140,9 +140,6 @@ bool SdlPlatform::CreateRenderer() {
     m_Error = std::string("nothing can draw into the window (") + SDL_GetError() + ")";
     return false;
   }
-  SDL_RendererInfo info;
-  if (SDL_GetRendererInfo(m_Renderer, &info) == 0 && info.name != nullptr)
-    m_RendererName = info.name;
   SDL_SetRenderDrawColor(m_Renderer, 0, 0, 0, 255);
   return true;
 }

@@ -48,10 +48,6 @@ class SdlPlatform : public Platform {
 
   bool LoadBitmap(const char* path, int width, int height, DecodedImage& image) override;
 
-  // The SDL renderer in use ("opengl", "software", ...); empty before the
-  // window exists.
-  std::string RendererName() const { return m_RendererName; }
-
  private:
   bool StartVideo();
   bool CreateRenderer();
@@ -79,7 +75,6 @@ class SdlPlatform : public Platform {
   bool m_MouseLost = true;
   int32_t m_Wheel = 0;
   std::string m_Error;
-  std::string m_RendererName;
 };
 
 // Whether the user asked for this SDL video driver by name (SDL_VIDEODRIVER,

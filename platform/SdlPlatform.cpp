@@ -74,8 +74,6 @@ bool SdlPlatform::StartVideo() {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   // The back buffer's pixels, never smoothed when it is scaled.
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-  // A click that brings the window to the front also reaches the program.
-  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     m_Error = std::string("no video driver could start (") + SDL_GetError() + ")";
     return false;

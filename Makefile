@@ -3,6 +3,7 @@
 #   make run     install missing Debian packages, build, start tessaloop3 here
 #   make test    the same set-up, then every test
 #   make bench   build and run the benchmarks
+#   make data    rebuild the art generator and regenerate data/ and userbitmaps/
 #   make format  format the sources with clang-format
 
 SHELL := /bin/bash
@@ -11,7 +12,7 @@ BUILD := build/release
 WERROR ?= OFF
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps build bench format format-check clean
+.PHONY: run test deps build bench data format format-check clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -33,6 +34,11 @@ bench: deps
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTESSALOOP_TESTS=OFF -DTESSALOOP_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	@for b in build/bench/bench/*_bench; do echo "== $$b"; ./$$b --benchmark_counters_tabular=true || exit 1; done
+
+data: deps $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) -DTESSALOOP_WERROR=$(WERROR) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target tessaloop-artgen
+	./$(BUILD)/tools/artgen/tessaloop-artgen .
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

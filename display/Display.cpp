@@ -1,69 +1,121 @@
-// Placeholder bodies so that everything links while the display is built.
+// The Display's set-up, presenting and frame counter.
 
 #include "display/Display.h"
 
+#include <vector>
+
+#include "display/BmpWriter.h"
+#include "display/DebugLog.h"
+
 namespace tessaloop {
 
-Surface::Surface(int width, int height, int bitsPerPixel)
-    : m_Width(width), m_Height(height), m_BitsPerPixel(bitsPerPixel) {}
-uint32_t Surface::Encode(uint32_t rgb) const {
-  return rgb;
+namespace {
+
+int SurfaceBits(bool fullScreen) {
+  return fullScreen ? 16 : 32;
 }
-uint32_t Surface::DecodeRgb(uint32_t pixel) const {
-  return pixel;
-}
-uint32_t Surface::Pixel(int, int) const {
-  return 0;
-}
-void Surface::SetPixel(int, int, uint32_t) {}
-uint32_t Surface::FirstWord() const {
-  return 0;
-}
-void Surface::Fill(uint32_t) {}
-bool Surface::BltFast(int, int, const Surface&, const Rect&, bool) {
-  return false;
-}
-void Surface::StretchFrom(const DecodedImage&, const Rect&) {}
+
+}  // namespace
 
 Display::Display(Platform& platform, bool fullScreen)
-    : m_FullScreen(fullScreen), m_Platform(platform) {}
+    : m_FullScreen(fullScreen),
+      m_Platform(platform),
+      m_BuildFullScreen(fullScreen),
+      m_PixelBits(SurfaceBits(fullScreen)),
+      m_ScratchTable(new float[kTableLength]) {}
+
 int Display::Setup() {
+  StartDebugLog();
+
+  m_Width = kScreenWidth;
+  m_Height = kScreenHeight;
+  m_BitDepth = 16;
+  m_FullScreen = m_BuildFullScreen;
+  m_LastTime = m_ThisTime = m_Elapsed = m_FrameDelta = m_FrameCount = m_FramesPerSecond = 0;
+
+  WriteDebugLog("--------------------------------");
+  WriteDebugLog("Starting Setup");
+  // The window belongs to the shell and the surfaces live in memory, so there
+  // is no device object or access level to ask for; the log still reads as
+  // every start-up's log does, step by step.
+  WriteDebugLog("Create DDRAW object");
+  WriteDebugLog("setco-operative");
+
+  m_PixelBits = SurfaceBits(m_FullScreen);
+  m_DDSBack = Surface(m_Width, m_Height, m_PixelBits);
+  if (m_FullScreen) {
+    // Full screen runs at 16 bits per pixel; the platform's full-screen window
+    // shows the back buffer at its logical size.
+    WriteDebugLog("SetDisplayMode DDSCL_FULLSCREEN");
+    if (m_DDSBack.Empty()) WriteDebugLog("CreateSurface BackBuffer FAILED");
+  } else {
+    WriteDebugLog("SetDisplayMode WINDOWED");
+    if (m_DDSBack.Empty()) WriteDebugLog("CreateBackBufferSurface FAILED");
+  }
+  m_DDSBack.Fill(kWhite);
+  WriteDebugLog("Done Setup");
+
+  LoadDefaultBitmaps();
   return 0;
 }
+
 int Display::Present() {
+  if (!m_DDSBack.Empty()) {
+    FrameView frame;
+    frame.pixels = m_DDSBack.Data();
+    frame.width = m_DDSBack.Width();
+    frame.height = m_DDSBack.Height();
+    frame.pitch = m_DDSBack.Pitch();
+    frame.bitsPerPixel = m_DDSBack.BitsPerPixel();
+    m_Platform.Present(frame);
+  }
+  // Every frame is drawn on white. All ones is white in both pixel formats.
+  FillSurface(-1, kWhite);
   return 0;
 }
+
+// Software surfaces live in the program's own memory and are never taken away
+// by the system, so there is nothing to restore.
 int Display::RestoreSurfaces() {
   return 0;
 }
-void Display::FillSurface(int, uint32_t) {}
-void Display::CountFrame() {}
-bool Display::LoadPaletteSlot(int, const char*) {
-  return false;
+
+void Display::FillSurface(int slot, uint32_t pixel) {
+  if (slot == -1) {
+    m_DDSBack.Fill(pixel);
+  } else if (slot >= 0 && slot < kSlotCount && m_DDSSlots[slot]) {
+    m_DDSSlots[slot]->Fill(pixel);
+  }
 }
-void Display::LoadDefaultBitmaps() {}
-bool Display::MakeSurfaceFromBitmap(int, const char*, int, int) {
-  return false;
+
+void Display::CountFrame() {
+  m_ThisTime = m_Platform.Milliseconds();
+  m_FrameDelta = m_ThisTime - m_LastTime;  // unsigned: the clock's wrap is harmless
+  m_LastTime = m_ThisTime;
+  m_Elapsed += m_FrameDelta;
+  m_FrameCount += 1;
+  // A window closes after more than a second; the time beyond it is dropped.
+  if (m_Elapsed > 1000) {
+    m_FramesPerSecond = m_FrameCount;
+    m_FrameCount = 0;
+    m_Elapsed = 0;
+  }
 }
-bool Display::CopyBitmapToSurface(int, const DecodedImage*, int, int, int, int) {
-  return false;
+
+const Surface* Display::SlotSurface(int slot) const {
+  if (slot < 0 || slot >= kSlotCount) return nullptr;
+  return m_DDSSlots[slot].get();
 }
-void Display::SetSurfaceColorKey(int, uint32_t) {}
-const Surface* Display::SlotSurface(int) const {
-  return nullptr;
+
+bool Display::WriteBackBufferImage(const char* path) const {
+  if (path == nullptr || m_DDSBack.Empty()) return false;
+  const int width = m_DDSBack.Width();
+  const int height = m_DDSBack.Height();
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      pixels[static_cast<size_t>(y) * width + x] = m_DDSBack.PixelRgb(x, y);
+  return WriteBmp24(path, width, height, pixels.data());
 }
-void Display::BlitSlot(int, int, int, const Rect&, bool) {}
-void Display::DrawString(int, int, const char*) {}
-void Display::DrawStringKeyed(int, int, const char*) {}
-void Display::DrawFloat(int, int, float) {}
-void Display::DrawInt(int, int, int32_t) {}
-void Display::DrawIntKeyed(int, int, int32_t) {}
-bool Display::WriteBackBufferImage(const char*) const {
-  return false;
-}
-bool ConvertBitmapToWavetable(const char*, float*) {
-  return false;
-}
-void ConvertBitmapBytesToWavetable(const uint8_t*, size_t, float*) {}
 
 }  // namespace tessaloop

@@ -36,6 +36,9 @@ class Display {
   Display& operator=(const Display&) = delete;
 
   Platform& GetPlatform() { return m_Platform; }
+  // Bits per pixel of the back buffer and every slot surface: 16 (RGB565) when
+  // full screen, else 32 (XRGB8888).
+  int PixelBits() const { return m_PixelBits; }
 
   // ---- Set-up and frames ----
   // Starts the debug log, makes the back buffer and loads the default
@@ -93,7 +96,19 @@ class Display {
   uint32_t m_FramesPerSecond = 0;
 
  private:
+  // Decodes a bitmap and draws it into a new surface for the slot, writing the
+  // load's log lines; null when it cannot. The slot itself is not touched, so a
+  // caller can finish everything that may fail before replacing anything.
+  std::unique_ptr<Surface> PrepareSlotSurface(int slot, const char* path, int width, int height);
+  bool CopyBitmapInto(Surface* surface, const DecodedImage* bitmap, int sourceX, int sourceY,
+                      int sourceWidth, int sourceHeight);
+  void DrawText(int x, int y, const char* text, int setTop, bool keyed);
+
   Platform& m_Platform;
+  const bool m_BuildFullScreen;  // the flag the Display was made with
+  int m_PixelBits;
+  // Where a reload converts its table before it replaces the slot's samples.
+  std::unique_ptr<float[]> m_ScratchTable;
 };
 
 // Reads a bitmap file's pixel bytes as a one-second wavetable: 210 rows of 210

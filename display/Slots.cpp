@@ -1,0 +1,204 @@
+// The slots: loading bitmaps into slot surfaces, slot names and wavetables,
+// the pictures loaded at start-up, and colour keys.
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "display/DebugLog.h"
+#include "display/Display.h"
+
+namespace tessaloop {
+
+namespace {
+
+constexpr int kPaletteSide = 210;     // palette bitmaps are loaded at 210 x 210 ...
+constexpr int kSlotSurfaceSide = 64;  // ... and shown at 64 x 64
+constexpr const char* kNoise = "data/noise.bmp";
+
+// Slots 3 to 20 at start-up, after every slot up to the selection frame has
+// been given the noise picture.
+constexpr const char* kStartupPalette[] = {
+    "data/notfound.bmp",   "data/max.bmp",          "data/min.bmp",          "data/square.bmp",
+    "data/stepsaw.bmp",    "data/stepsine.bmp",     "data/cellstar.bmp",     "data/noise-fade.bmp",
+    "data/pit.bmp",        "data/multi-circle.bmp", "data/noise-square.bmp", "data/grid.bmp",
+    "data/impulse.bmp",    "data/pattern1.bmp",     "data/small-square.bmp", "data/corner.bmp",
+    "data/multi-band.bmp", "data/slant.bmp",
+};
+constexpr int kFirstStartupPaletteSlot = 3;
+
+bool ValidSlot(int slot) {
+  return slot >= 0 && slot < kSlotCount;
+}
+
+void LogBadSlot(const char* operation, int slot) {
+  char line[96];
+  std::snprintf(line, sizeof line, "%s: no slot %d", operation, slot);
+  WriteDebugLog(line);
+}
+
+}  // namespace
+
+bool Display::LoadPaletteSlot(int slot, const char* path) {
+  if (!ValidSlot(slot)) {
+    LogBadSlot("LoadPaletteSlot", slot);
+    return false;
+  }
+  if (path == nullptr) return false;
+  // A slot name holds 31 characters and its terminator; a longer path would
+  // not survive a song file, so it is refused rather than cut short. strnlen
+  // also stops at the end of an entry of m_SlotNames that lost its terminator.
+  const size_t length = strnlen(path, kSlotNameLength);
+  if (length >= static_cast<size_t>(kSlotNameLength)) {
+    WriteDebugLog(
+        ("Path too long for a slot name: " + std::string(path, kSlotNameLength - 1) + "...")
+            .c_str());
+    return false;
+  }
+  // Our own copy: the song loader passes the slot's own name entry, which is
+  // rewritten below.
+  char name[kSlotNameLength] = {};
+  std::memcpy(name, path, length);
+
+  // Everything that can fail happens before anything of the slot changes: the
+  // picture is decoded into a new surface and the sound into a scratch table.
+  std::unique_ptr<Surface> surface = PrepareSlotSurface(slot, name, kPaletteSide, kPaletteSide);
+  if (!surface) return false;
+  if (!ConvertBitmapToWavetable(name, m_ScratchTable.get())) {
+    WriteDebugLog("Bitmap file unreadable");
+    return false;
+  }
+
+  m_DDSSlots[slot] = std::move(surface);
+  std::memcpy(m_SlotNames[slot], name, sizeof name);
+  // Relaxed stores: the audio thread may be reading this very table.
+  m_Wavetables.StoreTable(slot, m_ScratchTable.get());
+  return true;
+}
+
+void Display::LoadDefaultBitmaps() {
+  // The load order is visible in the debug log and decides what a slot keeps
+  // when one of the files is missing: the noise picture and table.
+  for (int slot = 0; slot <= kSlotSelected; ++slot)
+    LoadPaletteSlot(slot, kNoise);
+  int slot = kFirstStartupPaletteSlot;
+  for (const char* path : kStartupPalette)
+    LoadPaletteSlot(slot++, path);
+
+  // Screen art: surfaces only, at each picture's own size. The font sheet and
+  // the selection frame replace the noise surfaces of their slots but keep
+  // those slots' names and tables.
+  MakeSurfaceFromBitmap(kSlotFont, "data/text.bmp", 256, 256);
+  SetSurfaceColorKey(kSlotFont, kBlack);
+  MakeSurfaceFromBitmap(kSlotSelected, "data/selected.bmp", 64, 64);
+  SetSurfaceColorKey(kSlotSelected, kBlack);
+  MakeSurfaceFromBitmap(kSlotTabs, "data/tabs.bmp", 512, 24);
+  MakeSurfaceFromBitmap(kSlotTempo, "data/tempo.bmp", 512, 24);
+  MakeSurfaceFromBitmap(kSlotTitle, "data/title.bmp", 512, 24);
+  MakeSurfaceFromBitmap(kSlotTabOn, "data/tabon.bmp", 10, 24);
+  SetSurfaceColorKey(kSlotTabOn, kBlack);
+}
+
+bool Display::MakeSurfaceFromBitmap(int slot, const char* path, int width, int height) {
+  std::unique_ptr<Surface> surface = PrepareSlotSurface(slot, path, width, height);
+  if (!surface) return false;
+  m_DDSSlots[slot] = std::move(surface);
+  return true;
+}
+
+std::unique_ptr<Surface> Display::PrepareSlotSurface(int slot, const char* path, int width,
+                                                     int height) {
+  if (!ValidSlot(slot)) {
+    LogBadSlot("MakeSurfaceFromBitmap", slot);
+    return nullptr;
+  }
+  DecodedImage image;
+  const bool loaded = path != nullptr && m_Platform.LoadBitmap(path, width, height, image);
+
+  char line[48];
+  std::snprintf(line, sizeof line, "\nCreating surface:%d", slot);
+  WriteDebugLog(line);
+  WriteDebugLog("Loading bitmap");
+  WriteDebugLog(path != nullptr ? path : "");
+  if (!loaded) {
+    WriteDebugLog("Bitmap invalid");
+    return nullptr;
+  }
+
+  // Pictures of the sound slots are shown at one size, whatever their own;
+  // the screen art keeps the size it was loaded at.
+  const int surfaceWidth = slot < kSlotFont ? kSlotSurfaceSide : image.width;
+  const int surfaceHeight = slot < kSlotFont ? kSlotSurfaceSide : image.height;
+  auto surface = std::make_unique<Surface>(surfaceWidth, surfaceHeight, m_PixelBits);
+  if (surface->Empty()) {
+    WriteDebugLog("MakeSurfaceFromBitmap CreateSurface FAILED");
+    return nullptr;
+  }
+  WriteDebugLog("CreateSurface for bitmap OK");
+  if (!CopyBitmapInto(surface.get(), &image, 0, 0, 0, 0)) return nullptr;
+  return surface;
+}
+
+bool Display::CopyBitmapToSurface(int slot, const DecodedImage* bitmap, int sourceX, int sourceY,
+                                  int sourceWidth, int sourceHeight) {
+  Surface* surface = ValidSlot(slot) ? m_DDSSlots[slot].get() : nullptr;
+  return CopyBitmapInto(surface, bitmap, sourceX, sourceY, sourceWidth, sourceHeight);
+}
+
+bool Display::CopyBitmapInto(Surface* surface, const DecodedImage* bitmap, int sourceX, int sourceY,
+                             int sourceWidth, int sourceHeight) {
+  if (bitmap == nullptr) {
+    WriteDebugLog("CopyBitmapToSurface FAILED    hbm == NULL ");
+    return false;
+  }
+  if (surface == nullptr || surface->Empty()) {
+    WriteDebugLog("CopyBitmapToSurface FAILED    no surface");
+    return false;
+  }
+  WriteDebugLog("CopyBitmapToSurface OK");
+  // A width or height of 0 means the bitmap's own.
+  if (sourceWidth == 0) sourceWidth = bitmap->width;
+  if (sourceHeight == 0) sourceHeight = bitmap->height;
+  Rect region;
+  region.left = sourceX;
+  region.top = sourceY;
+  region.right = static_cast<int32_t>(static_cast<int64_t>(sourceX) + sourceWidth);
+  region.bottom = static_cast<int32_t>(static_cast<int64_t>(sourceY) + sourceHeight);
+  surface->StretchFrom(*bitmap, region);
+  return true;
+}
+
+void Display::SetSurfaceColorKey(int slot, uint32_t rgb) {
+  Surface* surface = ValidSlot(slot) ? m_DDSSlots[slot].get() : nullptr;
+  const bool haveSurface = surface != nullptr && !surface->Empty();
+
+  // The key is whatever this surface's format makes of the colour: it is
+  // written into the top-left pixel and read back as the first pixel word,
+  // then the pixel that was there is put back.
+  uint32_t key = 0xFFFFFFFF;
+  const bool writeColor = haveSurface && rgb != kInvalidColor;
+  uint32_t remembered = 0;
+  if (writeColor) {
+    remembered = surface->Pixel(0, 0);
+    surface->SetPixel(0, 0, surface->Encode(rgb));
+  } else {
+    WriteDebugLog("either get dc failed or rgb == CLR_INVALID");
+  }
+  if (haveSurface) {
+    key = surface->FirstWord();
+    if (surface->BitsPerPixel() < 32) key &= (uint32_t{1} << surface->BitsPerPixel()) - 1;
+  } else {
+    WriteDebugLog("cant lock for colorkey grab");
+  }
+  if (writeColor)
+    surface->SetPixel(0, 0, remembered);
+  else
+    WriteDebugLog("cant rewrite color to surface or not using CLR_INVALID");
+
+  if (surface != nullptr)
+    surface->SetColorKey(key);
+  else
+    WriteDebugLog("couldn't set colorkey");
+}
+
+}  // namespace tessaloop

@@ -178,3 +178,16 @@ e2e_is_white() {
   IFS=, read -r r g b <<<"$1"
   [ "$r" -ge 250 ] && [ "$g" -ge 250 ] && [ "$b" -ge 250 ]
 }
+
+# That a W x H region of a screenshot at (X, Y) shows the same region of a
+# bitmap file at (BX, BY), within the shades a 16-bit frame loses.
+# usage: e2e_expect_art SHOT FILE X Y W H BX BY
+e2e_expect_art() {
+  local shot=$1 file=$2 x=$3 y=$4 w=$5 h=$6 bx=$7 by=$8 differing
+  /usr/bin/convert "$E2E_DIR/$shot.png" -crop "${w}x${h}+$x+$y" +repage "$E2E_DIR/$shot-at-$x-$y.png"
+  /usr/bin/convert "$file" -crop "${w}x${h}+$bx+$by" +repage "$E2E_DIR/art-$x-$y.png"
+  differing=$(/usr/bin/compare -metric AE -fuzz 4% "$E2E_DIR/$shot-at-$x-$y.png" \
+    "$E2E_DIR/art-$x-$y.png" null: 2>&1)
+  [ "$differing" = 0 ] ||
+    e2e_fail "$(basename "$file") is not at ($x, $y): $differing of $((w * h)) pixels differ"
+}

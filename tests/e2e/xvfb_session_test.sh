@@ -34,7 +34,7 @@ done
 TRACE=0
 case $PROGRAM in *_trace) TRACE=1 ;; esac
 
-e2e_require Xvfb xdotool xwininfo /usr/bin/import /usr/bin/convert
+e2e_require Xvfb xdotool xwininfo /usr/bin/import /usr/bin/convert /usr/bin/compare
 [ "$FOCUS" = 0 ] || e2e_require xeyes
 
 e2e_prepare_run_folder "$SOURCE_DIR" "$PACER"
@@ -72,6 +72,12 @@ awk -v w="$WHITE" 'BEGIN { exit !(w > 0.5) }' || e2e_fail "the screen is not mos
 BACKGROUND=$(e2e_pixel first-frame 700 500)
 e2e_is_white "$BACKGROUND" || e2e_fail "the background at (700, 500) is $BACKGROUND, not white"
 e2e_note "first frame: $(awk -v w="$WHITE" 'BEGIN { printf "%.1f", w * 100 }')% white"
+# The bars' art where the editor puts it, away from what it draws over them
+# (the tab marker, the pointer, the numbers of the bottom bar).
+e2e_expect_art first-frame "$SOURCE_DIR/data/tabs.bmp" 50 0 435 24 50 0
+e2e_expect_art first-frame "$SOURCE_DIR/data/title.bmp" 501 0 512 24 0 0
+e2e_expect_art first-frame "$SOURCE_DIR/data/tempo.bmp" 130 666 130 24 130 0
+e2e_note "the tab, title and tempo bars' art at their places"
 
 FULL_SCREEN_LINE="SetDisplayMode WINDOWED"
 [ "$FULLSCREEN" = 1 ] && FULL_SCREEN_LINE="SetDisplayMode DDSCL_FULLSCREEN"

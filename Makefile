@@ -5,14 +5,19 @@
 #   make bench   build and run the benchmarks
 #   make data    rebuild the art generator and regenerate data/ and userbitmaps/
 #   make format  format the sources with clang-format
+#   make fuzz        build the libFuzzer targets with clang and run each for
+#                    FUZZ_SECONDS (default 600)
+#   make fuzz-short  the same for about 30 s each; part of the full check
 
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 BUILD := build/release
 WERROR ?= OFF
+FUZZ_SECONDS ?= 600
+FUZZ_SHORT_SECONDS ?= 30
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps build bench data format format-check clean
+.PHONY: run test deps build bench data format format-check clean fuzz fuzz-short
 
 deps:
 	@./scripts/install-deps.sh
@@ -39,6 +44,12 @@ data: deps $(BUILD)/CMakeCache.txt
 	cmake -S . -B $(BUILD) -DTESSALOOP_WERROR=$(WERROR) >/dev/null
 	cmake --build $(BUILD) -j $(JOBS) --target tessaloop-artgen
 	./$(BUILD)/tools/artgen/tessaloop-artgen .
+
+fuzz: deps
+	JOBS=$(JOBS) ./fuzz/run-fuzzers.sh $(FUZZ_SECONDS)
+
+fuzz-short: deps
+	JOBS=$(JOBS) ./fuzz/run-fuzzers.sh $(FUZZ_SHORT_SECONDS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,16 +1,100 @@
 // Folder listings of user bitmaps and songs.
 
-#include <cstring>
+#include <dirent.h>
 
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "display/DebugLog.h"
+#include "display/WavetableBank.h"
+#include "songfile/SongFormat.h"
 #include "sound/Sequencer.h"
 
 namespace tessaloop {
 
-// Placeholder until the folder search lands: an empty list.
+namespace {
+
+constexpr const char* kBitmapFolder = "userbitmaps";
+constexpr const char* kBitmapExtension = ".bmp";
+constexpr const char* kFiller = "none";
+
+// The extension is matched without regard to case: "Drum.BMP" is a bitmap and
+// "Intro.TLP" a song.
+bool HasExtension(std::string_view name, std::string_view extension) {
+  if (name.size() < extension.size()) return false;
+  const std::string_view tail = name.substr(name.size() - extension.size());
+  for (size_t i = 0; i < extension.size(); ++i) {
+    char c = tail[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != extension[i]) return false;
+  }
+  return true;
+}
+
+void LogLeftOut(const char* folder, std::string_view name, const char* why) {
+  std::string line = "Left out of the list: ";
+  line.append(folder).append("/").append(name).append(" (").append(why).append(")");
+  WriteDebugLog(line.c_str());
+}
+
+// A user bitmap's path is stored in saved songs as one token closed by a comma,
+// and the reader skips white space: a name holding either would come back as
+// another name, so such a bitmap could never be found again from a song.
+bool HoldsTokenBreak(std::string_view name) {
+  for (char c : name)
+    if (c == ',' || c == ' ' || (c >= '\t' && c <= '\r')) return true;
+  return false;
+}
+
+// Fills a table of kListSize names with the folder's matching files in the
+// order the folder yields them, then "none". A name longer than maxLength is
+// left out rather than cut: a cut name would name another file or none. Each
+// name left out is named in the debug log, so a user looking for a file can
+// find out why it is not offered.
+void ListFolder(const char* folder, const char* extension, size_t maxLength, bool forSongFiles,
+                char (&names)[kListSize][kListNameLength], int32_t& count) {
+  count = 0;
+  WriteDebugLog("reading directory");
+  for (auto& name : names)
+    std::strcpy(name, kFiller);
+
+  DIR* directory = ::opendir(folder);
+  if (directory == nullptr) return;  // no folder is an empty list
+  int32_t found = 0;
+  while (found < kListSize) {
+    const dirent* entry = ::readdir(directory);
+    if (entry == nullptr) break;
+    const std::string_view name(entry->d_name);
+    if (name == "." || name == "..") continue;
+    if (!HasExtension(name, extension)) continue;
+    if (name.size() > maxLength) {
+      LogLeftOut(folder, name, "the name is too long");
+      continue;
+    }
+    if (forSongFiles && HoldsTokenBreak(name)) {
+      LogLeftOut(folder, name, "a song file cannot store a name with a comma or a space");
+      continue;
+    }
+    std::memset(names[found], 0, kListNameLength);
+    std::memcpy(names[found], name.data(), name.size());
+    ++found;
+  }
+  ::closedir(directory);
+  count = found;
+}
+
+}  // namespace
+
 void Sequencer::ListUserBitmaps() {
-  m_BitmapCount = 0;
-  for (auto& name : m_BitmapNames)
-    std::strcpy(name, "none");
+  // A bitmap's path "userbitmaps/" + name becomes a slot name and a token of
+  // saved songs, so it must fit 31 characters and hold no comma or space.
+  const size_t maxLength = static_cast<size_t>(kNameTokenLimit) - std::strlen(kBitmapFolder) - 1;
+  ListFolder(kBitmapFolder, kBitmapExtension, maxLength, true, m_BitmapNames, m_BitmapCount);
+}
+
+void Sequencer::ListSongs() {
+  ListFolder(kSongFolder, kSongExtension, kListNameLength - 1, false, m_SongNames, m_SongCount);
 }
 
 }  // namespace tessaloop

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "sound/Cell.h"
 #include "sound/MixBuffer.h"
@@ -14,6 +15,7 @@ namespace tessaloop {
 class Display;
 class InputState;
 class WavetableBank;
+struct SongImage;
 
 constexpr int kDefaultSamplesPerStep = 11005;
 constexpr int kMinSamplesPerStep = 1;
@@ -74,6 +76,14 @@ class Sequencer {
   // ---- Song files and listings (songfile/) ----
   void SaveSong();
   void LoadSong(int index);
+  // Loads a song file from any path exactly as LoadSong loads an entry of the
+  // song list (the exporter uses it too). The whole file is read and checked
+  // first: a refused file changes nothing, and whyRefused (when given) says
+  // why. True when the song was loaded.
+  bool LoadSongFile(const char* path, std::string* whyRefused = nullptr);
+  // Puts a read and checked song in place: arrangement, bank, the bitmaps of
+  // slots 5-21, then the tempo.
+  void ApplySong(const SongImage& song);
   void ListUserBitmaps();
   void ListSongs();
 

@@ -1,0 +1,101 @@
+// Fuzzes everything that reads a bitmap file: the wavetable conversion of its
+// bytes, and the decoding and scaling that makes its picture (through the
+// platform's BMP decoder), together as LoadPaletteSlot does them.
+//
+// Every input is written to a file and loaded into a palette slot. A load is
+// all or nothing: when it fails the slot keeps its picture, name and sound;
+// when it succeeds the slot holds a 64 x 64 picture, the path, and exactly the
+// samples the conversion makes of the file's bytes. The first byte also picks
+// a size for a second decode, so odd target sizes are scaled too.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "display/Display.h"
+#include "platform/BitmapFile.h"
+#include "platform/HeadlessPlatform.h"
+#include "tests/support/FuzzSupport.h"
+
+namespace {
+
+using namespace tessaloop;
+
+constexpr const char* kPath = "fuzz-input.bmp";
+constexpr int kSlot = 10;
+
+void Fail(const char* what) {
+  std::fprintf(stderr, "bitmap fault: %s\n", what);
+  std::abort();
+}
+
+Display& TheDisplay() {
+  static HeadlessPlatform platform;
+  static Display display(platform, false);
+  return display;
+}
+
+void CheckTable(const float* table) {
+  for (int i = 0; i < kTableLength; ++i) {
+    const float scaled = table[i] * 128.0f;
+    if (!(table[i] >= -1.0f && table[i] <= 127.0f / 128.0f) || scaled != static_cast<int>(scaled))
+      Fail("a sample that no byte can give");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  testing::SendDebugLogNowhere();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static std::vector<float> fromBytes(kTableLength);
+  ConvertBitmapBytesToWavetable(data, size, fromBytes.data());
+  CheckTable(fromBytes.data());
+
+  std::FILE* file = std::fopen(kPath, "wb");
+  if (file == nullptr) return 0;
+  const bool written = std::fwrite(data, 1, size, file) == size;
+  if (std::fclose(file) != 0 || !written) return 0;
+
+  Display& display = TheDisplay();
+  char nameBefore[kSlotNameLength];
+  std::memcpy(nameBefore, display.m_SlotNames[kSlot], sizeof nameBefore);
+  const Surface* surfaceBefore = display.SlotSurface(kSlot);
+  const float sampleBefore = display.m_Wavetables.Sample(kSlot, 1234);
+
+  const bool loaded = display.LoadPaletteSlot(kSlot, kPath);
+  const Surface* surface = display.SlotSurface(kSlot);
+  if (loaded) {
+    if (std::strcmp(display.m_SlotNames[kSlot], kPath) != 0) Fail("the name is not the path");
+    if (surface == nullptr || surface->Width() != 64 || surface->Height() != 64)
+      Fail("a palette picture is not 64 x 64");
+    for (int i = 0; i < kTableLength; ++i)
+      if (display.m_Wavetables.Sample(kSlot, i) != fromBytes[i])
+        Fail("the slot's table is not the conversion of the file");
+  } else {
+    if (std::memcmp(nameBefore, display.m_SlotNames[kSlot], sizeof nameBefore) != 0)
+      Fail("a failed load changed the name");
+    if (surface != surfaceBefore) Fail("a failed load changed the picture");
+    if (display.m_Wavetables.Sample(kSlot, 1234) != sampleBefore)
+      Fail("a failed load changed the sound");
+  }
+
+  // The same file decoded to a size picked by the input, as screen art is.
+  const int width = size > 0 ? 1 + data[0] % 97 * 7 : 1;
+  const int height = size > 1 ? 1 + data[1] % 61 * 3 : 1;
+  DecodedImage image;
+  if (LoadBitmapFile(kPath, width, height, image)) {
+    if (image.width != width || image.height != height ||
+        image.pixels.size() != static_cast<size_t>(width) * height)
+      Fail("a decoded image of the wrong size");
+    for (uint32_t pixel : image.pixels)
+      if (pixel > 0xFFFFFF) Fail("a pixel with bits above its colour");
+    if (!loaded) Fail("a file decodes but does not load into a slot");
+  }
+  return 0;
+}

@@ -1,0 +1,128 @@
+// Fuzzes the folder listings with odd file names: long, non-ASCII, with
+// commas, spaces and control characters, in any mix of extension cases.
+//
+// The input is split at NUL bytes into file names (each made valid for the
+// file system: no '/', not "." or ".."); each becomes a file in userbitmaps/
+// and, with the input's second choice of extension, in songs/. The lists must
+// then hold at most 40 names, each terminated within its entry, each a file of
+// the folder with the right extension, bitmaps short enough for a slot path and
+// free of what a song file cannot store; every other entry reads "none".
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "display/WavetableBank.h"
+#include "sound/Sequencer.h"
+#include "tests/support/FuzzSupport.h"
+
+namespace {
+
+using namespace tessaloop;
+namespace fs = std::filesystem;
+
+void Fail(const char* what, const char* name = "") {
+  std::fprintf(stderr, "listing fault: %s %s\n", what, name);
+  std::abort();
+}
+
+bool EndsWithNoCase(std::string_view name, std::string_view extension) {
+  if (name.size() < extension.size()) return false;
+  for (size_t i = 0; i < extension.size(); ++i) {
+    const char c = name[name.size() - extension.size() + i];
+    if ((c | 0x20) != extension[i]) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> NamesFrom(const uint8_t* data, size_t size) {
+  static const char* const kExtensions[] = {".bmp", ".BMP", ".Bmp", ".tlp", ".TLP", "", ".bmpx"};
+  std::vector<std::string> names;
+  std::string current;
+  auto finish = [&](uint8_t choice) {
+    for (char& c : current)
+      if (c == '/') c = '_';
+    current += kExtensions[choice % 7];
+    if (current.size() > 250) current.resize(250);
+    if (!current.empty() && current != "." && current != "..") names.push_back(current);
+    current.clear();
+  };
+  for (size_t i = 0; i < size && names.size() < 64; ++i) {
+    if (data[i] == 0) {
+      finish(i + 1 < size ? data[++i] : 0);
+    } else {
+      current += static_cast<char>(data[i]);
+    }
+  }
+  if (!current.empty()) finish(0);
+  return names;
+}
+
+void Touch(const fs::path& path) {
+  if (std::FILE* file = std::fopen(path.c_str(), "w")) std::fclose(file);
+}
+
+void CheckList(const char (&names)[kListSize][kListNameLength], int32_t count, const char* folder,
+               std::string_view extension, size_t longest, bool forSongFiles) {
+  if (count < 0 || count > kListSize) Fail("count out of range");
+  std::set<std::string> seen;
+  for (int i = 0; i < kListSize; ++i) {
+    const char* entry = names[i];
+    if (std::memchr(entry, '\0', kListNameLength) == nullptr) Fail("entry not terminated");
+    if (i >= count) {
+      if (std::strcmp(entry, "none") != 0) Fail("filler is not none", entry);
+      continue;
+    }
+    const std::string_view name(entry);
+    if (name.size() > longest) Fail("a name too long for its use", entry);
+    if (!EndsWithNoCase(name, extension)) Fail("a name with another extension", entry);
+    if (forSongFiles && name.find_first_of(", \t\n\v\f\r") != std::string_view::npos)
+      Fail("a bitmap name a song file cannot store", entry);
+    if (!fs::exists(fs::path(folder) / std::string(name))) Fail("a name of no file", entry);
+    if (!seen.insert(std::string(name)).second) Fail("a name listed twice", entry);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  testing::SendDebugLogNowhere();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static WavetableBank bank;
+  std::error_code error;
+  fs::remove_all("userbitmaps", error);
+  fs::remove_all("songs", error);
+  fs::create_directory("userbitmaps");
+  fs::create_directory("songs");
+  for (const std::string& name : NamesFrom(data, size)) {
+    Touch(fs::path("userbitmaps") / name);
+    std::string song = name;
+    if (EndsWithNoCase(song, ".bmp")) song.replace(song.size() - 4, 4, ".tlp");
+    Touch(fs::path("songs") / song);
+  }
+
+  SequencerSetup setup;
+  setup.trackCount = 3;
+  setup.wavetables = &bank;
+  setup.startAudio = false;
+  auto seq = std::make_unique<Sequencer>(setup);  // lists the user bitmaps
+  seq->ListSongs();
+  CheckList(seq->m_BitmapNames, seq->m_BitmapCount, "userbitmaps", ".bmp",
+            kSlotNameLength - 1 - std::strlen("userbitmaps/"), true);
+  CheckList(seq->m_SongNames, seq->m_SongCount, "songs", ".tlp", kListNameLength - 1, false);
+  return 0;
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+// The song file: one line of comma-closed text tokens holding the arrangement,
+// the whole pattern bank, the paths of the palette bitmaps and the tempo.
+//
+//   section      tokens                    content
+//   arrangement  tracks x 101 integers     track 0 positions 0-100, then track 1, ...
+//   bank         27 x 16 x 8               per cell: attack, decay, slide length,
+//                                          slide (reals), octave, semitone
+//                                          (integers), pan (real), slot (integer)
+//   palette      17 names                  the bitmap paths of slots 5-21
+//   tempo        1 integer                 samples per step
+//
+// Reals are written as printf's "%g" of the value widened to double; every
+// token is followed by exactly one comma and nothing else. The reader skips
+// white space anywhere, so hand-edited files may hold line breaks.
+//
+// Saving and loading go through a SongImage, a plain copy of everything the
+// file holds: the writer captures the song into one and formats it, and the
+// reader fills one completely and checks it before anything of the running
+// song changes.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "display/WavetableBank.h"
+#include "sound/PatternBank.h"
+#include "sound/Track.h"
+
+namespace tessaloop {
+
+constexpr int kFirstSavedSlot = 5;  // slot 5 is saved with the 16 palette sounds
+constexpr int kLastSavedSlot = 21;
+constexpr int kSavedSlotCount = kLastSavedSlot - kFirstSavedSlot + 1;
+constexpr int kCellTokenCount = 8;
+constexpr int kBankTokenCount = kPatternCount * kStepsPerPattern * kCellTokenCount;
+
+constexpr int kNumberTokenLimit = 9;                  // characters of a number token
+constexpr int kNameTokenLimit = kSlotNameLength - 1;  // characters of a name token
+constexpr float kMinParameter = 0.01f;                // the editor's clamps of the
+constexpr float kMaxParameter = 0.99f;                // five cell parameters
+constexpr int kMaxOctave = 10;
+constexpr int kMaxSemitone = 11;
+constexpr int kMaxCellSlot = kLastPaletteSlot;
+
+constexpr const char* kSongFolder = "songs";
+constexpr const char* kSongExtension = ".tlp";
+constexpr const char* kNotFoundBitmap = "data/notfound.bmp";
+
+// The bitmaps of slots 5-21 right after start-up. A song saved without a
+// display (tests, tools) names these.
+extern const char* const kStartupPalette[kSavedSlotCount];
+
+// Tokens in a song file of a program with this many tracks: 3777 for 3 tracks,
+// 4080 for 6.
+constexpr long SongTokenCount(int trackCount) {
+  return static_cast<long>(trackCount) * kArrangementLength + kBankTokenCount + kSavedSlotCount + 1;
+}
+
+// The sound of one bank cell as the file stores it.
+struct SongCell {
+  float attack = 0.5f;
+  float decay = 0.5f;
+  float slideLength = 0.5f;
+  float slide = 0.5f;
+  int32_t octave = 3;
+  int32_t semitone = 0;
+  float pan = 0.5f;
+  int32_t slot = 0;
+};
+
+// Everything a song file holds, for one track count.
+struct SongImage {
+  int trackCount = 0;
+  int32_t arrangement[kMaxTracks][kArrangementLength] = {};
+  SongCell bank[kPatternCount][kStepsPerPattern];
+  char palette[kSavedSlotCount][kSlotNameLength] = {};
+  int32_t samplesPerStep = 0;
+
+  // Filled by the reader: parameters it brought back into 0.01-0.99.
+  int clampedCount = 0;
+  std::string firstClamped;  // where the first of them was, in words
+};
+
+// The file's text for a song. Names are written as they stand.
+std::string FormatSong(const SongImage& song);
+
+// ---- Reading ----
+
+enum class TokenStatus {
+  kOk,
+  kEndOfFile,  // the file ended before the token's comma
+  kTooLong,    // more characters than the token may hold; read up to its comma
+  kNulByte,    // a name token holding a NUL byte (it could not be a path)
+};
+
+// Reads one number token: the characters up to the next comma, white space
+// skipped, converted as a decimal number (optional sign, digits, point and
+// fraction, exponent; the conversion stops at the first character that does
+// not fit, and an empty token gives 0) and narrowed to single precision.
+// value is 0 unless the status is kOk.
+TokenStatus ReadNumberToken(std::FILE* file, float& value);
+
+// Reads one name token into a cleared 32-byte field, white space skipped. A
+// name longer than 31 characters keeps its first 31 and reports kTooLong.
+TokenStatus ReadNameToken(std::FILE* file, char (&field)[kSlotNameLength]);
+
+// The conversion of a number token's text.
+float ParseNumberToken(const char* text, size_t length);
+
+// Reads a whole song from an open file and checks it: the token count must be
+// this track count's, every token within its length, every value within its
+// range, every parameter finite. False, with whyRefused naming the first
+// reason, when the song cannot be used; song may then be partly filled.
+bool ReadSong(std::FILE* file, int trackCount, SongImage& song, std::string& whyRefused);
+
+// The same from a path. Only regular files are read.
+bool ReadSongFile(const char* path, int trackCount, SongImage& song, std::string& whyRefused);
+
+// The number of tokens (closing commas) in a file; -1, with the reason in why
+// when given, when it cannot be read.
+long CountSongTokens(const char* path, std::string* why = nullptr);
+
+}  // namespace tessaloop

@@ -1,0 +1,377 @@
+// Reading a song file: the token readers and the checked read of a whole song.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "songfile/SongFormat.h"
+#include "sound/Sequencer.h"
+
+namespace tessaloop {
+
+namespace {
+
+bool IsSpace(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Takes the characters of one token up to and including its comma, skipping
+// white space wherever it stands. At most capacity characters are stored; the
+// rest of a longer token is read and dropped so that the next read starts at
+// the next token.
+TokenStatus ReadToken(std::FILE* file, char* buffer, size_t capacity, size_t& length,
+                      bool& sawNul) {
+  length = 0;
+  sawNul = false;
+  bool tooLong = false;
+  for (;;) {
+    const int c = std::getc(file);
+    if (c == EOF) return TokenStatus::kEndOfFile;
+    if (IsSpace(c)) continue;
+    if (c == ',') break;
+    if (c == 0) sawNul = true;
+    if (length < capacity) {
+      buffer[length++] = static_cast<char>(c);
+    } else {
+      tooLong = true;
+    }
+  }
+  return tooLong ? TokenStatus::kTooLong : TokenStatus::kOk;
+}
+
+std::string Text(float value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
+                                    std::chars_format::general, 6);
+  return std::string(buffer, result.ptr);
+}
+
+// The track counts of the two programs, whose songs tell each other apart by
+// their token counts alone.
+constexpr int kProgramTrackCounts[] = {3, 6};
+
+const char* const kCellValueNames[kCellTokenCount] = {
+    "attack", "decay", "slide length", "slide", "octave", "semitone", "pan", "slot",
+};
+
+// Where in the song a token belongs, for the messages.
+struct TokenPlace {
+  enum Section { kArrangement, kBank, kPalette, kTempo } section = kArrangement;
+  int first = 0;   // track, pattern or slot
+  int second = 0;  // position or cell
+  int value = 0;   // which of a cell's eight values
+
+  std::string Describe() const {
+    switch (section) {
+      case kArrangement:
+        return "track " + std::to_string(first) + " position " + std::to_string(second);
+      case kBank:
+        return "pattern " + std::to_string(first) + " cell " + std::to_string(second) + " " +
+               kCellValueNames[value];
+      case kPalette:
+        return "palette slot " + std::to_string(first);
+      case kTempo:
+        return "tempo";
+    }
+    return "";
+  }
+};
+
+class SongParser {
+ public:
+  SongParser(std::FILE* file, int trackCount) : m_File(file), m_TrackCount(trackCount) {}
+
+  bool Read(SongImage& song, std::string& why);
+
+ private:
+  // Each reads one token; false when the file ended before it was complete.
+  bool Number(float& value);
+  bool Integer(int32_t low, int32_t high, const char* what, int32_t& out);
+  bool Parameter(float& out, SongImage& song);
+  bool Name(char (&field)[kSlotNameLength]);
+
+  // Keeps the first problem found; reading goes on so that the token count
+  // is known, which tells a file of another program from a damaged one.
+  void Problem(const std::string& what) {
+    if (m_Problem.empty())
+      m_Problem = "token " + std::to_string(m_Tokens) + " (" + m_Place.Describe() + ") " + what;
+  }
+  std::string CountProblem(long total, bool textAfterLast) const;
+
+  std::FILE* m_File;
+  const int m_TrackCount;
+  long m_Tokens = 0;  // tokens read so far, the current one included
+  TokenPlace m_Place;
+  std::string m_Problem;
+};
+
+bool SongParser::Number(float& value) {
+  const TokenStatus status = ReadNumberToken(m_File, value);
+  if (status == TokenStatus::kEndOfFile) return false;
+  ++m_Tokens;
+  if (status == TokenStatus::kTooLong) {
+    Problem("is longer than " + std::to_string(kNumberTokenLimit) + " characters");
+  }
+  return true;
+}
+
+bool SongParser::Integer(int32_t low, int32_t high, const char* what, int32_t& out) {
+  float value = 0;
+  if (!Number(value)) return false;
+  // Integers are read through single precision and truncated toward zero.
+  const double whole = std::isfinite(value) ? std::trunc(static_cast<double>(value)) : 0.0;
+  if (!std::isfinite(value) || whole < low || whole > high) {
+    Problem("holds " + std::string(what) + " " + Text(value) + ", outside " + std::to_string(low) +
+            "-" + std::to_string(high));
+    out = low;
+    return true;
+  }
+  out = static_cast<int32_t>(whole);
+  return true;
+}
+
+bool SongParser::Parameter(float& out, SongImage& song) {
+  float value = 0;
+  if (!Number(value)) return false;
+  if (!std::isfinite(value)) {
+    Problem("is not a finite number: " + Text(value));
+    out = 0.5f;
+    return true;
+  }
+  // The editor keeps every parameter within 0.01-0.99 and the voice relies on
+  // it; a hand-edited 0 or 1 is brought to the nearest value it allows.
+  if (value < kMinParameter || value > kMaxParameter) {
+    if (song.clampedCount++ == 0) song.firstClamped = m_Place.Describe() + " " + Text(value);
+    value = value < kMinParameter ? kMinParameter : kMaxParameter;
+  }
+  out = value;
+  return true;
+}
+
+bool SongParser::Name(char (&field)[kSlotNameLength]) {
+  const TokenStatus status = ReadNameToken(m_File, field);
+  if (status == TokenStatus::kEndOfFile) return false;
+  ++m_Tokens;
+  if (status == TokenStatus::kTooLong) {
+    Problem("is longer than " + std::to_string(kNameTokenLimit) + " characters");
+  } else if (status == TokenStatus::kNulByte) {
+    Problem("holds a NUL byte, which no path can hold");
+  }
+  return true;
+}
+
+std::string SongParser::CountProblem(long total, bool textAfterLast) const {
+  const long expected = SongTokenCount(m_TrackCount);
+  if (!textAfterLast) {
+    for (int tracks : kProgramTrackCounts) {
+      if (tracks != m_TrackCount && total == SongTokenCount(tracks)) {
+        return "it is a song of a " + std::to_string(tracks) + "-track program (" +
+               std::to_string(total) + " tokens; this program's songs have " +
+               std::to_string(expected) + ")";
+      }
+    }
+  }
+  if (total < expected) {
+    return "the file ends after " + std::to_string(total) + " of " + std::to_string(expected) +
+           " tokens";
+  }
+  if (total == expected) return "the file has text after its last token";
+  return "the file has " + std::to_string(total) + " tokens; this program's songs have " +
+         std::to_string(expected);
+}
+
+bool SongParser::Read(SongImage& song, std::string& why) {
+  song.trackCount = m_TrackCount;
+  song.clampedCount = 0;
+  song.firstClamped.clear();
+  bool complete = false;
+
+  // One pass in file order; a false return means the file ended early.
+  [&] {
+    m_Place.section = TokenPlace::kArrangement;
+    for (int t = 0; t < m_TrackCount; ++t) {
+      for (int p = 0; p < kArrangementLength; ++p) {
+        m_Place.first = t;
+        m_Place.second = p;
+        if (!Integer(0, kPatternCount - 1, "pattern number", song.arrangement[t][p])) return;
+      }
+    }
+    m_Place.section = TokenPlace::kBank;
+    for (int n = 0; n < kPatternCount; ++n) {
+      for (int c = 0; c < kStepsPerPattern; ++c) {
+        SongCell& cell = song.bank[n][c];
+        m_Place.first = n;
+        m_Place.second = c;
+        m_Place.value = 0;
+        if (!Parameter(cell.attack, song)) return;
+        m_Place.value = 1;
+        if (!Parameter(cell.decay, song)) return;
+        m_Place.value = 2;
+        if (!Parameter(cell.slideLength, song)) return;
+        m_Place.value = 3;
+        if (!Parameter(cell.slide, song)) return;
+        m_Place.value = 4;
+        if (!Integer(0, kMaxOctave, "octave", cell.octave)) return;
+        m_Place.value = 5;
+        if (!Integer(0, kMaxSemitone, "semitone", cell.semitone)) return;
+        m_Place.value = 6;
+        if (!Parameter(cell.pan, song)) return;
+        m_Place.value = 7;
+        if (!Integer(0, kMaxCellSlot, "slot", cell.slot)) return;
+      }
+    }
+    m_Place.section = TokenPlace::kPalette;
+    for (int i = 0; i < kSavedSlotCount; ++i) {
+      m_Place.first = kFirstSavedSlot + i;
+      if (!Name(song.palette[i])) return;
+    }
+    m_Place.section = TokenPlace::kTempo;
+    if (!Integer(kMinSamplesPerStep, kMaxSamplesPerStep, "samples per step", song.samplesPerStep))
+      return;
+    complete = true;
+  }();
+
+  if (std::ferror(m_File)) {
+    why = "the file cannot be read";
+    return false;
+  }
+  if (!complete) {
+    why = CountProblem(m_Tokens, false);
+    return false;
+  }
+
+  // Nothing but white space may follow the last token.
+  long extra = 0;
+  bool textAfterLast = false;
+  for (int c = std::getc(m_File); c != EOF; c = std::getc(m_File)) {
+    if (c == ',') {
+      ++extra;
+      textAfterLast = false;
+    } else if (!IsSpace(c)) {
+      textAfterLast = true;
+    }
+  }
+  if (extra > 0 || textAfterLast) {
+    why = CountProblem(m_Tokens + extra, textAfterLast);
+    return false;
+  }
+  if (!m_Problem.empty()) {
+    why = m_Problem;
+    return false;
+  }
+  return true;
+}
+
+// Opens a path for reading only when it is a regular file: a folder or a
+// device listed under a song's name must not be read, nor a pipe wait forever.
+std::FILE* OpenRegularFile(const char* path, std::string& why) {
+  const int descriptor = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) {
+    why = std::string("cannot open ") + path + ": " + std::strerror(errno);
+    return nullptr;
+  }
+  struct stat status {};
+  if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(descriptor);
+    why = std::string(path) + " is not a file";
+    return nullptr;
+  }
+  ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+  std::FILE* file = ::fdopen(descriptor, "r");
+  if (file == nullptr) {
+    why = std::string("cannot open ") + path + ": " + std::strerror(errno);
+    ::close(descriptor);
+  }
+  return file;
+}
+
+}  // namespace
+
+float ParseNumberToken(const char* text, size_t length) {
+  const char* begin = text;
+  const char* end = text + length;
+  // The conversion takes an optional sign; from_chars knows only the minus.
+  if (begin != end && *begin == '+') {
+    ++begin;
+    if (begin != end && (*begin == '+' || *begin == '-')) return 0.0f;
+  }
+  double value = 0.0;
+  const auto result = std::from_chars(begin, end, value, std::chars_format::general);
+  if (result.ec == std::errc::invalid_argument) return 0.0f;
+  const bool negative = begin != end && *begin == '-';
+  if (result.ec == std::errc::result_out_of_range) {
+    // Only an exponent takes a token of nine characters out of range: a
+    // negative one makes the value vanish, a positive one makes it infinite.
+    bool tiny = false;
+    for (const char* p = begin; p != result.ptr; ++p) {
+      if ((*p == 'e' || *p == 'E') && p + 1 != result.ptr && p[1] == '-') tiny = true;
+    }
+    if (tiny) return negative ? -0.0f : 0.0f;
+    return negative ? -HUGE_VALF : HUGE_VALF;
+  }
+  if (value > FLT_MAX) return HUGE_VALF;
+  if (value < -FLT_MAX) return -HUGE_VALF;
+  return static_cast<float>(value);
+}
+
+TokenStatus ReadNumberToken(std::FILE* file, float& value) {
+  char buffer[kNumberTokenLimit + 1] = {};
+  size_t length = 0;
+  bool sawNul = false;
+  const TokenStatus status = ReadToken(file, buffer, kNumberTokenLimit, length, sawNul);
+  value = status == TokenStatus::kOk ? ParseNumberToken(buffer, length) : 0.0f;
+  return status;
+}
+
+TokenStatus ReadNameToken(std::FILE* file, char (&field)[kSlotNameLength]) {
+  std::memset(field, 0, sizeof field);
+  size_t length = 0;
+  bool sawNul = false;
+  const TokenStatus status = ReadToken(file, field, kNameTokenLimit, length, sawNul);
+  if (status == TokenStatus::kOk && sawNul) return TokenStatus::kNulByte;
+  return status;
+}
+
+bool ReadSong(std::FILE* file, int trackCount, SongImage& song, std::string& whyRefused) {
+  if (trackCount < 1 || trackCount > kMaxTracks) {
+    whyRefused = "no program has " + std::to_string(trackCount) + " tracks";
+    return false;
+  }
+  SongParser parser(file, trackCount);
+  return parser.Read(song, whyRefused);
+}
+
+bool ReadSongFile(const char* path, int trackCount, SongImage& song, std::string& whyRefused) {
+  std::FILE* file = OpenRegularFile(path, whyRefused);
+  if (file == nullptr) return false;
+  const bool read = ReadSong(file, trackCount, song, whyRefused);
+  std::fclose(file);
+  return read;
+}
+
+long CountSongTokens(const char* path, std::string* why) {
+  std::string reason;
+  std::FILE* file = OpenRegularFile(path, reason);
+  long commas = -1;
+  if (file != nullptr) {
+    commas = 0;
+    for (int c = std::getc(file); c != EOF; c = std::getc(file))
+      if (c == ',') ++commas;
+    if (std::ferror(file)) {
+      reason = std::string("cannot read ") + path;
+      commas = -1;
+    }
+    std::fclose(file);
+  }
+  if (commas < 0 && why != nullptr) *why = reason;
+  return commas;
+}
+
+}  // namespace tessaloop

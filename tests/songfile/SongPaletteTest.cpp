@@ -1,0 +1,170 @@
+// Songs and the palette: the bitmaps of slots 5-21 are saved by name and
+// loaded again into pictures and wavetables, with "data/notfound.bmp" for a
+// bitmap that is gone.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "display/BmpWriter.h"
+#include "display/Display.h"
+#include "platform/HeadlessPlatform.h"
+#include "songfile/SongFormat.h"
+#include "sound/Sequencer.h"
+#include "tests/songfile/SongTestSong.h"
+#include "tests/support/WorkFolder.h"
+
+namespace tessaloop {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A 210 x 210 bitmap whose every blue byte is blue.
+void WriteFlatBitmap(const std::string& path, int blue) {
+  std::vector<uint32_t> pixels(210 * 210, static_cast<uint32_t>(blue) | 0x336600u);
+  ASSERT_TRUE(WriteBmp24(path, 210, 210, pixels.data()));
+}
+
+// The sample every table of a flat bitmap holds.
+float FlatSample(int blue) {
+  return (static_cast<float>(blue) - 128.0f) / 128.0f;
+}
+
+class SongPaletteTest : public ::testing::Test {
+ protected:
+  SongPaletteTest() {
+    fs::create_directories("data");
+    fs::create_directories("userbitmaps");
+    // The start-up palette, each bitmap with its own flat wave, and the
+    // fallback.
+    for (int i = 0; i < kSavedSlotCount; ++i)
+      WriteFlatBitmap(kStartupPalette[i], 10 + i);
+    WriteFlatBitmap(kNotFoundBitmap, 200);
+    WriteFlatBitmap("userbitmaps/kick.bmp", 50);
+    WriteFlatBitmap("userbitmaps/mypic.bmp", 60);
+  }
+
+  // The program's start-up: a display whose Setup loads data/, and a
+  // Sequencer with every default.
+  struct Program {
+    explicit Program(int tracks) : display(platform, false) {
+      display.Setup();
+      SequencerSetup setup;
+      setup.trackCount = tracks;
+      setup.wavetables = &display.m_Wavetables;
+      setup.display = &display;
+      setup.startAudio = false;
+      seq = std::make_unique<Sequencer>(setup);
+    }
+    float Sample(int slot) const { return display.m_Wavetables.Sample(slot, 1234); }
+
+    HeadlessPlatform platform;
+    Display display;
+    std::unique_ptr<Sequencer> seq;
+  };
+
+  testing::WorkFolder folder;
+};
+
+// The program's own art in data/: the start-up song of either program saves as
+// its exact text, byte for byte.
+TEST(StartupSong, WithTheShippedArtSavesAsItsExactText) {
+  testing::WorkFolder folder;
+  folder.LinkData();
+  for (int tracks : {3, 6}) {
+    SCOPED_TRACE(tracks);
+    HeadlessPlatform platform;
+    Display display(platform, tracks == 6);
+    display.Setup();
+    SequencerSetup setup;
+    setup.trackCount = tracks;
+    setup.wavetables = &display.m_Wavetables;
+    setup.display = &display;
+    setup.startAudio = false;
+    Sequencer seq(setup);
+    seq.SaveSong();
+    const std::string text = testing::ReadFile("songs/UntitledSong.tlp");
+    EXPECT_EQ(text, testing::StartupSongText(tracks));
+    EXPECT_EQ(text.size(), tracks == 3 ? 12443u : 13352u);
+  }
+}
+
+TEST_F(SongPaletteTest, PaletteNamesAndSoundsComeBack) {
+  {
+    Program author(3);
+    ASSERT_TRUE(author.display.LoadPaletteSlot(7, "userbitmaps/kick.bmp"));
+    std::strcpy(author.seq->m_Name, "Kick");
+    author.seq->SaveSong();
+  }
+  Program listener(3);
+  ASSERT_EQ(listener.Sample(7), FlatSample(12));
+  testing::ClearDebugLog();
+  ASSERT_TRUE(listener.seq->LoadSongFile("songs/Kick.tlp"));
+  EXPECT_STREQ(listener.display.m_SlotNames[7], "userbitmaps/kick.bmp");
+  EXPECT_EQ(listener.Sample(7), FlatSample(50));
+  for (int i = 0; i < kSavedSlotCount; ++i) {
+    if (kFirstSavedSlot + i == 7) continue;
+    EXPECT_STREQ(listener.display.m_SlotNames[kFirstSavedSlot + i], kStartupPalette[i]);
+    EXPECT_EQ(listener.Sample(kFirstSavedSlot + i), FlatSample(10 + i));
+  }
+  // The log shows the sections in order, the palette loads among them.
+  const auto lines = testing::DebugLogLines();
+  auto at = [&lines](const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) - lines.begin();
+  };
+  EXPECT_LT(at("load wavetables"), at("load bmp palette"));
+  EXPECT_LT(at("load bmp palette"), at("userbitmaps/kick.bmp"));
+  EXPECT_LT(at("userbitmaps/kick.bmp"), at("load tempo"));
+  EXPECT_LT(at("load tempo"), static_cast<long>(lines.size()));
+}
+
+TEST_F(SongPaletteTest, MissingBitmapFallsBackToNotFoundAndWithoutItKeepsItsSound) {
+  Program program(3);
+  SongImage song;
+  song.trackCount = 3;
+  for (auto& row : song.arrangement)
+    for (auto& entry : row)
+      entry = kDefaultPattern;
+  for (int i = 0; i < kSavedSlotCount; ++i)
+    std::strcpy(song.palette[i], kStartupPalette[i]);
+  std::strcpy(song.palette[3], "userbitmaps/gone.bmp");
+  std::strcpy(song.palette[4], "userbitmaps/my pic.bmp");  // loads without its space
+  std::strcpy(song.palette[5], "userbitmaps/your pic.bmp");
+  song.samplesPerStep = 11005;
+  fs::create_directories("songs");
+  testing::WriteFile("songs/Gone.tlp", FormatSong(song));
+  ASSERT_TRUE(program.seq->LoadSongFile("songs/Gone.tlp"));
+  EXPECT_STREQ(program.display.m_SlotNames[8], kNotFoundBitmap);
+  EXPECT_EQ(program.Sample(8), FlatSample(200));
+  EXPECT_STREQ(program.display.m_SlotNames[9], "userbitmaps/mypic.bmp");
+  EXPECT_EQ(program.Sample(9), FlatSample(60));
+  EXPECT_STREQ(program.display.m_SlotNames[10], kNotFoundBitmap);
+  program.seq->SaveSong();  // a later save names the fallback
+  auto saved = testing::SplitTokens(testing::ReadFile("songs/UntitledSong.tlp"));
+  EXPECT_EQ(saved[saved.size() - 18 + 3], kNotFoundBitmap);
+  EXPECT_EQ(saved[saved.size() - 18 + 4], "userbitmaps/mypic.bmp");
+
+  // Without even the fallback a slot keeps its sound, and the song keeps
+  // naming its own bitmap.
+  fs::remove(kNotFoundBitmap);
+  std::strcpy(song.palette[1], "userbitmaps/lost.bmp");
+  testing::WriteFile("songs/Gone.tlp", FormatSong(song));
+  ASSERT_TRUE(program.seq->LoadSongFile("songs/Gone.tlp"));
+  EXPECT_EQ(program.Sample(6), FlatSample(11));
+  EXPECT_STREQ(program.display.m_SlotNames[6], "userbitmaps/lost.bmp");
+  program.seq->SaveSong();
+  saved = testing::SplitTokens(testing::ReadFile("songs/UntitledSong.tlp"));
+  EXPECT_EQ(saved[saved.size() - 18 + 1], "userbitmaps/lost.bmp");
+
+  // A refused song leaves every slot as it was.
+  testing::WriteFile("songs/Bad.tlp", "24,24,");
+  EXPECT_FALSE(program.seq->LoadSongFile("songs/Bad.tlp"));
+  EXPECT_STREQ(program.display.m_SlotNames[9], "userbitmaps/mypic.bmp");
+  EXPECT_EQ(program.Sample(9), FlatSample(60));
+}
+
+}  // namespace
+}  // namespace tessaloop

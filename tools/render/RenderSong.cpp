@@ -1,0 +1,377 @@
+#include "tools/render/RenderSong.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "display/Display.h"
+#include "platform/HeadlessPlatform.h"
+#include "songfile/ReplaceFile.h"
+#include "songfile/SongFormat.h"
+#include "sound/Sequencer.h"
+
+namespace tessaloop {
+
+namespace {
+
+constexpr int kChannels = 2;
+// Frames handed to the file per write: 64 callback blocks.
+constexpr int64_t kChunkFrames = MixBuffer::kFramesPerBuffer * 64;
+
+bool EndsWithIgnoringCase(const std::string& text, const char* suffix) {
+  const size_t length = std::strlen(suffix);
+  if (text.size() < length) return false;
+  for (size_t i = 0; i < length; ++i) {
+    char c = text[text.size() - length + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != suffix[i]) return false;
+  }
+  return true;
+}
+
+bool ParseWhole(const std::string& text, int& value) {
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  return result.ec == std::errc() && result.ptr == end;
+}
+
+bool ParseReal(const std::string& text, double& value) {
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value, std::chars_format::general);
+  return result.ec == std::errc() && result.ptr == end;
+}
+
+// An audio file written beside its final name and put in place only when it
+// is complete.
+class AudioFileWriter {
+ public:
+  AudioFileWriter(const std::string& path, AudioEncoding encoding)
+      : m_File(path), m_Encoding(encoding) {}
+  ~AudioFileWriter() {
+    if (m_Sound != nullptr) sf_close(m_Sound);
+  }
+
+  bool Open(int64_t frames, std::string& error) {
+    if (!m_File.Open(error)) return false;
+    SF_INFO info{};
+    info.samplerate = kSampleRate;
+    info.channels = kChannels;
+    switch (m_Encoding) {
+      case AudioEncoding::kWavFloat:
+      case AudioEncoding::kWavPcm16: {
+        const int bytes = m_Encoding == AudioEncoding::kWavFloat ? 4 : 2;
+        // A RIFF file cannot hold more than 4 GB: longer renders (slow songs
+        // of many positions) are written as RF64, its 64-bit successor.
+        const bool large = frames * kChannels * bytes > int64_t{0xFFFFFFFF} - 4096;
+        info.format = (large ? SF_FORMAT_RF64 : SF_FORMAT_WAV) |
+                      (m_Encoding == AudioEncoding::kWavFloat ? SF_FORMAT_FLOAT : SF_FORMAT_PCM_16);
+        break;
+      }
+      case AudioEncoding::kFlac24:
+        info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
+        break;
+      case AudioEncoding::kFlac16:
+        info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+        break;
+    }
+    m_Sound = sf_open_fd(m_File.Descriptor(), SFM_WRITE, &info, SF_FALSE);
+    if (m_Sound == nullptr) {
+      error = std::string("cannot write ") + m_File.TemporaryPath() + ": " + sf_strerror(nullptr);
+      return false;
+    }
+    if (m_Encoding != AudioEncoding::kWavFloat) sf_command(m_Sound, SFC_SET_CLIPPING, nullptr, 1);
+    return true;
+  }
+
+  bool Write(const float* interleaved, int64_t frames, std::string& error) {
+    const float* data = interleaved;
+    if (m_Encoding != AudioEncoding::kWavFloat) {
+      // Whole-scale integers: values beyond +-1 are clipped, never wrapped.
+      m_Clipped.assign(interleaved, interleaved + frames * kChannels);
+      for (float& sample : m_Clipped)
+        sample = std::clamp(sample, -1.0f, 1.0f);
+      data = m_Clipped.data();
+    }
+    if (sf_writef_float(m_Sound, data, frames) != frames) {
+      error = std::string("cannot write the audio file: ") + sf_strerror(m_Sound);
+      return false;
+    }
+    return true;
+  }
+
+  bool Finish(std::string& error) {
+    const int closed = sf_close(m_Sound);
+    m_Sound = nullptr;
+    if (closed != 0) {
+      error = std::string("cannot finish the audio file: ") + sf_error_number(closed);
+      return false;
+    }
+    return m_File.Commit(error);
+  }
+
+ private:
+  ReplacementFile m_File;
+  AudioEncoding m_Encoding;
+  SNDFILE* m_Sound = nullptr;
+  std::vector<float> m_Clipped;
+};
+
+}  // namespace
+
+std::string RenderUsage() {
+  return "Usage: tessaloop-render [--tracks 3|6] [--positions N | --seconds S] [--pcm16] SONG OUT\n"
+         "\n"
+         "Renders a Tessaloop song file into an audio file, sample for sample as the\n"
+         "program plays it in song mode from the first position. Run it in the\n"
+         "program's folder: songs name their bitmaps relative to it (data/,\n"
+         "userbitmaps/).\n"
+         "\n"
+         "  SONG           a song file, for example songs/UntitledSong.tlp\n"
+         "  OUT            the file to write; its extension chooses the format:\n"
+         "                 .wav   32-bit float stereo at 44100 Hz, the exact unclipped\n"
+         "                        values the program hands to the sound card\n"
+         "                 .flac  24-bit FLAC, clipped\n"
+         "  --tracks 3|6   the program the song comes from (default: told by the file)\n"
+         "  --positions N  render N positions of 16 steps (1-100)\n"
+         "  --seconds S    render S seconds\n"
+         "                 (default: positions up to the last one at which any track\n"
+         "                 plays a pattern other than X)\n"
+         "  --pcm16        16-bit samples, clipped (.wav and .flac)\n"
+         "  --help         show this help\n"
+         "\n"
+         "Exit status: 0 when OUT was written; 2 on any error, leaving no file behind.\n";
+}
+
+bool ParseRenderArguments(int argc, const char* const* argv, RenderOptions& options,
+                          std::string& error) {
+  std::vector<std::string> files;
+  bool optionsEnded = false;
+  for (int i = 0; i < argc; ++i) {
+    std::string argument = argv[i];
+    if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+      files.push_back(argument);
+      continue;
+    }
+    if (argument == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    std::string value;
+    bool hasValue = false;
+    const size_t equals = argument.find('=');
+    if (argument.rfind("--", 0) == 0 && equals != std::string::npos) {
+      value = argument.substr(equals + 1);
+      argument.resize(equals);
+      hasValue = true;
+    }
+    auto takeValue = [&]() {
+      if (hasValue) return true;
+      if (i + 1 >= argc) {
+        error = argument + " needs a value";
+        return false;
+      }
+      value = argv[++i];
+      return true;
+    };
+
+    if (argument == "--help" || argument == "-h") {
+      options.help = true;
+    } else if (argument == "--pcm16" && !hasValue) {
+      options.pcm16 = true;
+    } else if (argument == "--tracks") {
+      if (!takeValue()) return false;
+      if (!ParseWhole(value, options.tracks) || (options.tracks != 3 && options.tracks != 6)) {
+        error = "--tracks must be 3 or 6, not \"" + value + "\"";
+        return false;
+      }
+    } else if (argument == "--positions") {
+      if (!takeValue()) return false;
+      if (!ParseWhole(value, options.positions) || options.positions < 1 ||
+          options.positions > kPlayedPositions) {
+        error = "--positions must be a whole number from 1 to 100, not \"" + value + "\"";
+        return false;
+      }
+    } else if (argument == "--seconds") {
+      if (!takeValue()) return false;
+      if (!ParseReal(value, options.seconds) || !(options.seconds > 0) ||
+          options.seconds > kMaxRenderSeconds) {
+        error = "--seconds must be a number above 0 and at most 96000, not \"" + value + "\"";
+        return false;
+      }
+    } else {
+      error = "unknown option " + argument + " (see --help)";
+      return false;
+    }
+  }
+  if (options.help) return true;
+  if (options.positions > 0 && options.seconds > 0) {
+    error = "give --positions or --seconds, not both";
+    return false;
+  }
+  if (files.size() != 2) {
+    error = files.size() < 2 ? "a song file and an output file are needed (see --help)"
+                             : "only one song file and one output file, please (see --help)";
+    return false;
+  }
+  options.song = files[0];
+  options.out = files[1];
+  return true;
+}
+
+bool EncodingForPath(const std::string& path, bool pcm16, AudioEncoding& encoding,
+                     std::string& error) {
+  if (EndsWithIgnoringCase(path, ".wav")) {
+    encoding = pcm16 ? AudioEncoding::kWavPcm16 : AudioEncoding::kWavFloat;
+    return true;
+  }
+  if (EndsWithIgnoringCase(path, ".flac")) {
+    encoding = pcm16 ? AudioEncoding::kFlac16 : AudioEncoding::kFlac24;
+    return true;
+  }
+  error = path + ": the output must end in .wav or .flac";
+  return false;
+}
+
+const char* DescribeEncoding(AudioEncoding encoding) {
+  switch (encoding) {
+    case AudioEncoding::kWavFloat:
+      return "32-bit float WAV";
+    case AudioEncoding::kWavPcm16:
+      return "16-bit WAV";
+    case AudioEncoding::kFlac24:
+      return "24-bit FLAC";
+    case AudioEncoding::kFlac16:
+      return "16-bit FLAC";
+  }
+  return "";
+}
+
+int TrackCountForTokens(long tokens) {
+  for (int tracks : {3, 6})
+    if (tokens == SongTokenCount(tracks)) return tracks;
+  return 0;
+}
+
+int LastArrangedPosition(const Sequencer& seq) {
+  int last = -1;
+  for (int t = 0; t < seq.TrackCount(); ++t)
+    for (int p = 0; p < kPlayedPositions; ++p)
+      if (seq.m_Arrangement[t][p] != kDefaultPattern && p > last) last = p;
+  return last;
+}
+
+int64_t PositionFrames(const Sequencer& seq, int positions) {
+  return int64_t{positions} * kStepsPerPattern * seq.m_SamplesPerStep;
+}
+
+void CueSongStart(Sequencer& seq) {
+  seq.m_SongMode = 1;
+  seq.m_Position = kPlayedPositions - 1;
+  seq.m_Step = kStepsPerPattern - 1;
+  seq.m_SampleCount = seq.m_SamplesPerStep.Load();
+  seq.m_StepTrigger = 0;
+  MixBuffer& mix = seq.m_Mix;
+  mix.m_FramesPerBuffer = MixBuffer::kFramesPerBuffer;
+  mix.m_NumberOfBlocks = MixBuffer::kNumberOfBlocks;
+  mix.m_BlockNumber = 0;
+  mix.m_WriteIndex = 0;
+  std::fill(std::begin(mix.m_Left), std::end(mix.m_Left), 0.0f);
+  std::fill(std::begin(mix.m_Right), std::end(mix.m_Right), 0.0f);
+}
+
+bool RenderFrames(Sequencer& seq, int64_t frames,
+                  const std::function<bool(const float*, int64_t)>& sink) {
+  std::vector<float> chunk(static_cast<size_t>(kChunkFrames) * kChannels);
+  int64_t done = 0;
+  while (done < frames) {
+    const int64_t chunkFrames = std::min(kChunkFrames, frames - done);
+    for (int64_t at = 0; at < chunkFrames; at += MixBuffer::kFramesPerBuffer) {
+      const int64_t block = std::min<int64_t>(MixBuffer::kFramesPerBuffer, chunkFrames - at);
+      seq.RenderBlock(&chunk[static_cast<size_t>(at) * kChannels],
+                      static_cast<unsigned long>(block));
+    }
+    if (!sink(chunk.data(), chunkFrames)) return false;
+    done += chunkFrames;
+  }
+  return true;
+}
+
+int RunRender(const RenderOptions& options, std::string& summary, std::string& error) {
+  AudioEncoding encoding{};
+  if (!EncodingForPath(options.out, options.pcm16, encoding, error)) return kRenderFailed;
+
+  int tracks = options.tracks;
+  if (tracks == 0) {
+    std::string why;
+    const long tokens = CountSongTokens(options.song.c_str(), &why);
+    if (tokens < 0) {
+      error = why;
+      return kRenderFailed;
+    }
+    tracks = TrackCountForTokens(tokens);
+    if (tracks == 0) {
+      error = options.song + " is not a song file: it has " + std::to_string(tokens) +
+              " tokens, songs have " + std::to_string(SongTokenCount(3)) + " (3 tracks) or " +
+              std::to_string(SongTokenCount(6)) + " (6 tracks)";
+      return kRenderFailed;
+    }
+  }
+
+  // The program's own start: a display without a window loads the start-up
+  // bitmaps from data/, then a Sequencer with every default and no audio
+  // stream gets the song as the song list would load it.
+  HeadlessPlatform platform;
+  auto display = std::make_unique<Display>(platform, false);
+  display->Setup();
+  SequencerSetup setup;
+  setup.trackCount = tracks;
+  setup.wavetables = &display->m_Wavetables;
+  setup.display = display.get();
+  setup.startAudio = false;
+  auto seq = std::make_unique<Sequencer>(setup);
+  std::string why;
+  if (!seq->LoadSongFile(options.song.c_str(), &why)) {
+    error = options.song + ": " + why;
+    return kRenderFailed;
+  }
+
+  int64_t frames = 0;
+  if (options.positions > 0) {
+    frames = PositionFrames(*seq, options.positions);
+  } else if (options.seconds > 0) {
+    frames = std::llround(options.seconds * kSampleRate);
+  } else {
+    frames = PositionFrames(*seq, std::max(1, LastArrangedPosition(*seq) + 1));
+  }
+  frames = std::max<int64_t>(frames, 1);
+
+  AudioFileWriter writer(options.out, encoding);
+  if (!writer.Open(frames, error)) return kRenderFailed;
+  CueSongStart(*seq);
+  bool interrupted = false;
+  const bool rendered = RenderFrames(*seq, frames, [&](const float* data, int64_t count) {
+    if (options.interrupted != nullptr && *options.interrupted != 0) {
+      interrupted = true;
+      return false;
+    }
+    return writer.Write(data, count, error);
+  });
+  if (!rendered) {
+    if (interrupted) error = "interrupted; nothing was written";
+    return kRenderFailed;
+  }
+  if (!writer.Finish(error)) return kRenderFailed;
+
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.2f", static_cast<double>(frames) / kSampleRate);
+  summary = options.out + ": " + seconds + " s (" + std::to_string(frames) + " frames), " +
+            std::to_string(tracks) + " tracks, " + DescribeEncoding(encoding);
+  return 0;
+}
+
+}  // namespace tessaloop

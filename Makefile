@@ -1,7 +1,10 @@
 # Tessaloop: the set-up and everyday commands. See README.md.
 #
 #   make run     install missing Debian packages, build, start tessaloop3 here
-#   make test    the same set-up, then every test
+#   make test    the same set-up, then every test: formatting, the tests under
+#                AddressSanitizer + UndefinedBehaviorSanitizer, the tests of the
+#                two threads under ThreadSanitizer, short fuzz runs, and last the
+#                whole suite on the Release build
 #   make bench   build and run the benchmarks
 #   make data    rebuild the art generator and regenerate data/ and userbitmaps/
 #   make format  format the sources with clang-format
@@ -17,7 +20,8 @@ FUZZ_SECONDS ?= 600
 FUZZ_SHORT_SECONDS ?= 30
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps build bench data format format-check clean fuzz fuzz-short
+.PHONY: run test deps build bench data format format-check clean fuzz fuzz-short \
+	test-release test-asan test-tsan
 
 deps:
 	@./scripts/install-deps.sh
@@ -32,8 +36,28 @@ build: deps $(BUILD)/CMakeCache.txt
 run: build
 	./$(BUILD)/app/tessaloop3
 
-test: build
+test: format-check test-asan test-tsan fuzz-short test-release
+
+test-release: build
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 600
+
+# Sanitizer builds stop at the first report; the e2e tests of the whole program
+# run on the Release build only.
+SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+
+test-asan: deps
+	cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALOOP_WERROR=$(WERROR) \
+		-DTESSALOOP_SANITIZE=address,undefined >/dev/null
+	cmake --build build/asan -j $(JOBS)
+	cd build/asan && $(SANITIZER_ENV) ctest -j $(JOBS) -L 'unit|threads' --output-on-failure --timeout 600
+
+test-tsan: deps
+	cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALOOP_WERROR=$(WERROR) \
+		-DTESSALOOP_SANITIZE=thread >/dev/null
+	cmake --build build/tsan -j $(JOBS)
+	cd build/tsan && $(SANITIZER_ENV) ctest -j $(JOBS) -L threads --output-on-failure --timeout 600
 
 bench: deps
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTESSALOOP_TESTS=OFF -DTESSALOOP_BENCH=ON
@@ -54,7 +78,7 @@ fuzz-short: deps
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
-format-check:
+format-check: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:

@@ -1,20 +1,11 @@
-// Entry point. For now the program builds its wavetables and Sequencer, which
-// starts the audio stream, and ends; the window and the main loop come with the
-// shell.
-
-#include <memory>
+// Entry point of tessaloop3 and tessaloop6. Neither takes arguments: both read
+// and write everything relative to the folder they are started in.
 
 #include "app/BuildConstants.h"
-#include "display/WavetableBank.h"
-#include "sound/Sequencer.h"
+#include "app/Shell.h"
+#include "platform/SdlPlatform.h"
 
 int main() {
-  using namespace tessaloop;
-  auto wavetables = std::make_unique<WavetableBank>();
-  SequencerSetup setup;
-  setup.trackCount = kTrackCount;
-  setup.wavetables = wavetables.get();
-  auto sequencer = std::make_unique<Sequencer>(setup);
-  sequencer->StopAudio();
-  return 0;
+  tessaloop::SdlPlatform platform;
+  return tessaloop::RunTessaloop(platform, tessaloop::kTrackCount, tessaloop::kFullScreen);
 }

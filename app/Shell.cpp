@@ -1,0 +1,195 @@
+#include "app/Shell.h"
+
+#include <cstdio>
+#include <string>
+
+#include "display/DebugLog.h"
+#include "display/Display.h"
+#include "input/InputState.h"
+#include "sound/Sequencer.h"
+
+#ifdef TESSALOOP_TRACE_INPUT
+#include <cstring>
+#endif
+
+namespace tessaloop {
+
+Display* g_Display = nullptr;
+InputState* g_InputState = nullptr;
+Sequencer* g_Sequencer = nullptr;
+
+namespace {
+
+#ifdef TESSALOOP_TRACE_INPUT
+// A build for the end-to-end tests writes what reached the input state into
+// the debug log whenever it changes, so that a test can see that real key
+// presses and mouse motion arrived.
+class InputTrace {
+ public:
+  void AfterFrame(const InputState& input) {
+    char line[1024];
+    int n = std::snprintf(
+        line, sizeof line, "trace input: pointer %d %d motion %d %d buttons %d %d %d %d keys",
+        input.m_MouseX, input.m_MouseY, input.m_MotionX, input.m_MotionY, input.m_Buttons[0],
+        input.m_Buttons[1], input.m_Buttons[2], input.m_Buttons[3]);
+    for (int code = 0; code < 256 && n < static_cast<int>(sizeof line) - 4; ++code) {
+      if (input.m_Keys[code] & 0x80) n += std::snprintf(line + n, sizeof line - n, " %02X", code);
+    }
+    if (std::strcmp(line, m_Last) == 0) return;
+    std::memcpy(m_Last, line, sizeof line);
+    WriteDebugLog(line);
+  }
+
+ private:
+  char m_Last[1024] = {};
+};
+InputTrace g_Trace;
+
+void TraceEvent(const char* what) {
+  WriteDebugLog((std::string("trace event: ") + what).c_str());
+}
+
+void TraceAudioStopped(const Sequencer& sequencer) {
+  WriteDebugLog(
+      ("trace audio: stopped after " + std::to_string(sequencer.CallbackFrames()) + " frames")
+          .c_str());
+}
+#else
+void TraceEvent(const char*) {}
+void TraceAudioStopped(const Sequencer&) {}
+#endif
+
+}  // namespace
+
+Shell::Shell(Platform& platform, int trackCount, bool fullScreen)
+    : m_Platform(platform), m_TrackCount(trackCount), m_FullScreen(fullScreen) {}
+
+Shell::~Shell() {
+  // Only reached in tests: leave no reference to objects that are gone.
+  if (g_Sequencer == m_Sequencer.get()) g_Sequencer = nullptr;
+  if (g_InputState == m_Input.get()) g_InputState = nullptr;
+  if (g_Display == m_Display.get()) g_Display = nullptr;
+}
+
+bool Shell::Start() {
+  // 1. The Display: size, depth and full-screen flag; nothing drawn yet.
+  m_Display = std::make_unique<Display>(m_Platform, m_FullScreen);
+  g_Display = m_Display.get();
+
+  // 2. The main window, its size taken from the Display.
+  WindowSpec spec;
+  spec.title = "Tessaloop";
+  spec.width = m_Display->m_Width;
+  spec.height = m_Display->m_Height;
+  spec.fullScreen = m_Display->m_FullScreen;
+  if (!m_Platform.CreateMainWindow(spec)) {
+    // Without a window the program can do nothing; say why where the user
+    // looks (the terminal) and where a report would look (a fresh log, so the
+    // line is not taken for part of an older run).
+    const std::string line = "Tessaloop cannot open its window: " + m_Platform.LastError();
+    std::fprintf(stderr, "%s\n", line.c_str());
+    StartDebugLog();
+    WriteDebugLog(line.c_str());
+    return false;
+  }
+
+  // 3. Shown before the set-up, which draws into it.
+  m_Platform.ShowMainWindow();
+
+  // 4. Surfaces, the default bitmaps and their wavetables; starts the log.
+  m_Display->Setup();
+  WriteDebugLog(("Video driver: " + m_Platform.VideoDriver()).c_str());
+
+  // 5. Keyboard and mouse.
+  m_Input = std::make_unique<InputState>(m_Platform, m_Display->m_Width, m_Display->m_Height);
+  g_InputState = m_Input.get();
+  m_Input->CreateDevices();
+
+  // 6. The Sequencer; its construction ends by starting the sound, which runs
+  // on its own from here on, whatever the loop does.
+  m_Sequencer = std::make_unique<Sequencer>(
+      SequencerSetup{m_TrackCount, &m_Display->m_Wavetables, m_Display.get(), m_Input.get(), true});
+  g_Sequencer = m_Sequencer.get();
+  return true;
+}
+
+int Shell::MainLoop() {
+  int exitCode = 0;
+  while (Turn(exitCode)) {
+  }
+  return exitCode;
+}
+
+bool Shell::Turn(int& exitCode) {
+  PlatformEvent event;
+  if (m_Platform.PollEvent(event)) {
+    // One event per turn, so one that came during a frame is handled before
+    // the next frame.
+    if (event.kind == EventKind::kQuit) {
+      exitCode = event.code;
+      return false;
+    }
+    HandleEvent(event);
+  } else if (m_Active != 0) {
+    RunFrame();
+  } else {
+    // Inactive: no frames, but the sound goes on.
+    m_Platform.WaitForEvent();
+  }
+  return true;
+}
+
+void Shell::HandleEvent(const PlatformEvent& event) {
+  switch (event.kind) {
+    case EventKind::kActivated:
+      m_Active = 1;
+      TraceEvent("activated");
+      break;
+    case EventKind::kDeactivated:
+      m_Active = 0;
+      TraceEvent("deactivated");
+      break;
+    case EventKind::kEscapePressed:
+      TraceEvent("escape");
+      Close();
+      break;
+    case EventKind::kCloseRequested:
+      // The close box, Alt+F4 and the window manager end the program the same
+      // way as Esc, so the sound stops with the window rather than running
+      // on until the process ends.
+      TraceEvent("close requested");
+      Close();
+      break;
+    case EventKind::kQuit:
+    case EventKind::kOther:
+      break;
+  }
+}
+
+void Shell::Close() {
+  // Stops and closes the stream and ends the audio library; returns once no
+  // callback runs any more, so everything played has reached the device.
+  m_Sequencer->StopAudio();
+  TraceAudioStopped(*m_Sequencer);
+  m_Platform.CloseMainWindow();
+}
+
+void Shell::RunFrame() {
+  m_Sequencer->Frame();
+#ifdef TESSALOOP_TRACE_INPUT
+  g_Trace.AfterFrame(*m_Input);
+#endif
+  m_Display->CountFrame();
+  m_Display->Present();
+  ++m_FramesRun;
+}
+
+int RunTessaloop(Platform& platform, int trackCount, bool fullScreen) {
+  // Made once and never destroyed: the objects end with the process.
+  static Shell* shell = nullptr;
+  shell = new Shell(platform, trackCount, fullScreen);
+  if (!shell->Start()) return 1;
+  return shell->MainLoop();
+}
+
+}  // namespace tessaloop

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/Platform.h"
+
+namespace tessaloop {
+
+class Display;
+class InputState;
+class Sequencer;
+
+// The three application objects, reachable from anywhere on the interface
+// thread. Each is set once, as start-up makes its object, and never cleared:
+// the objects live until the process ends.
+extern Display* g_Display;
+extern InputState* g_InputState;
+extern Sequencer* g_Sequencer;
+
+// The program's life: start-up in a fixed order, the loop that alternates
+// between window events and editor frames, and the way out.
+class Shell {
+ public:
+  Shell(Platform& platform, int trackCount, bool fullScreen);
+  // The program never destroys its Shell; tests do, after the loop returned.
+  ~Shell();
+  Shell(const Shell&) = delete;
+  Shell& operator=(const Shell&) = delete;
+
+  // Makes, in this order, the Display, the window (shown), the Display's
+  // set-up, the InputState with its devices and the Sequencer, whose
+  // construction starts the sound. False when no window can be made: the
+  // reason is then on stderr and in the debug log, and nothing after the
+  // Display exists.
+  bool Start();
+
+  // Runs until the window is gone and returns the exit code.
+  int MainLoop();
+
+  // One turn of the loop: handles one pending event; with none pending, draws
+  // one frame while the program is active, and otherwise sleeps until an
+  // event comes. False once the quit event came, with its code in exitCode.
+  bool Turn(int& exitCode);
+
+  Display* GetDisplay() const { return m_Display.get(); }
+  InputState* GetInput() const { return m_Input.get(); }
+  Sequencer* GetSequencer() const { return m_Sequencer.get(); }
+  bool Active() const { return m_Active != 0; }
+  // Frames drawn so far.
+  int64_t FramesRun() const { return m_FramesRun; }
+
+ private:
+  void HandleEvent(const PlatformEvent& event);
+  void RunFrame();
+  void Close();
+
+  Platform& m_Platform;
+  const int m_TrackCount;
+  const bool m_FullScreen;
+  std::unique_ptr<Display> m_Display;
+  std::unique_ptr<InputState> m_Input;
+  std::unique_ptr<Sequencer> m_Sequencer;
+  // Non-zero while the program is the active one; frames run only then.
+  int32_t m_Active = 1;
+  int64_t m_FramesRun = 0;
+};
+
+// The whole program on a platform: start-up, then the main loop. Returns the
+// loop's exit code (0), or 1 when no window can be made. The objects it makes
+// are left to the end of the process.
+int RunTessaloop(Platform& platform, int trackCount, bool fullScreen);
+
+}  // namespace tessaloop

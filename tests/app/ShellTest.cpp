@@ -1,0 +1,295 @@
+// The shell on a scripted platform: the order of start-up, the rules of the
+// main loop and the ways out, with the real audio stream on an ALSA device
+// that writes to a file.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/Shell.h"
+#include "display/DebugLog.h"
+#include "display/Display.h"
+#include "input/InputState.h"
+#include "platform/HeadlessPlatform.h"
+#include "sound/Sequencer.h"
+#include "tests/support/AlsaFileDevice.h"
+#include "tests/support/WorkFolder.h"
+
+namespace tessaloop {
+namespace {
+
+std::vector<std::string> LogLines() {
+  std::istringstream in(testing::ReadFile(kDebugLogPath));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  return lines;
+}
+
+// A platform call as the shell made it, with what existed at that moment.
+struct Call {
+  std::string name;
+  bool display = false;
+  bool input = false;
+  bool sequencer = false;
+  bool audio = false;
+  size_t logLines = 0;
+};
+
+// The headless platform with a journal of the calls the shell makes, and hooks
+// for what happens next.
+class ScriptedPlatform : public HeadlessPlatform {
+ public:
+  std::vector<Call> calls;
+  WindowSpec spec;
+  std::function<void()> onWait;
+
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const Call& c : calls)
+      names.push_back(c.name);
+    return names;
+  }
+  const Call* Find(const std::string& name) const {
+    for (const Call& c : calls)
+      if (c.name == name) return &c;
+    return nullptr;
+  }
+
+  bool CreateMainWindow(const WindowSpec& s) override {
+    spec = s;
+    Note("create window");
+    return HeadlessPlatform::CreateMainWindow(s);
+  }
+  void ShowMainWindow() override {
+    Note("show window");
+    HeadlessPlatform::ShowMainWindow();
+  }
+  void CloseMainWindow() override {
+    Note("close window");
+    HeadlessPlatform::CloseMainWindow();
+  }
+  bool OpenKeyboard() override {
+    Note("open keyboard");
+    return HeadlessPlatform::OpenKeyboard();
+  }
+  bool OpenMouse() override {
+    Note("open mouse");
+    return HeadlessPlatform::OpenMouse();
+  }
+  void WaitForEvent() override {
+    HeadlessPlatform::WaitForEvent();
+    if (onWait) onWait();
+  }
+
+ private:
+  void Note(const std::string& name) {
+    calls.push_back({name, g_Display != nullptr, g_InputState != nullptr, g_Sequencer != nullptr,
+                     g_Sequencer != nullptr && g_Sequencer->AudioRunning(), LogLines().size()});
+  }
+};
+
+class ShellTest : public ::testing::Test {
+ protected:
+  void StartShell(int tracks = 3, bool fullScreen = false) {
+    shell = std::make_unique<Shell>(platform, tracks, fullScreen);
+    ASSERT_TRUE(shell->Start());
+  }
+  // One turn of the loop; false once it has ended.
+  bool Turn() { return shell->Turn(exitCode); }
+
+  testing::WorkFolder folder;
+  ScriptedPlatform platform;
+  std::unique_ptr<Shell> shell;
+  int exitCode = -1;
+};
+
+TEST_F(ShellTest, StartsUpInOrder) {
+  testing::WriteFile(kDebugLogPath, "a line of an earlier run\n");
+  StartShell();
+
+  // The Display exists before the window; the window is shown before the
+  // input is set up, and the Sequencer comes last.
+  ASSERT_EQ(platform.Names(), (std::vector<std::string>{"create window", "show window",
+                                                        "open keyboard", "open mouse"}));
+  const Call& create = platform.calls[0];
+  EXPECT_TRUE(create.display);
+  EXPECT_FALSE(create.input);
+  EXPECT_FALSE(create.sequencer);
+  EXPECT_FALSE(platform.calls[1].input);
+  const Call& keyboard = platform.calls[2];
+  EXPECT_TRUE(keyboard.input);
+  EXPECT_FALSE(keyboard.sequencer);
+  EXPECT_GT(keyboard.logLines, create.logLines) << "the Display was set up before the input";
+  EXPECT_EQ(platform.MouseAcquireCount(), 1);
+
+  EXPECT_EQ(std::string(platform.spec.title), "Tessaloop");
+  EXPECT_EQ(platform.spec.width, 1024);
+  EXPECT_EQ(platform.spec.height, 768);
+  EXPECT_FALSE(platform.spec.fullScreen);
+
+  // The process-wide references lead to the three objects, and the sound runs.
+  EXPECT_EQ(g_Display, shell->GetDisplay());
+  EXPECT_EQ(g_InputState, shell->GetInput());
+  EXPECT_EQ(g_Sequencer, shell->GetSequencer());
+  ASSERT_NE(g_Sequencer, nullptr);
+  EXPECT_EQ(g_Sequencer->TrackCount(), 3);
+  EXPECT_TRUE(g_Sequencer->AudioRunning());
+  EXPECT_TRUE(shell->Active()) << "active from the start";
+  EXPECT_FALSE(g_Display->m_FullScreen);
+
+  // The log: started afresh by the Display's set-up, then the video driver,
+  // then the input's nine lines.
+  const std::vector<std::string> lines = LogLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.front(), "DEBUG LOG");
+  for (const std::string& line : lines)
+    EXPECT_NE(line, "a line of an earlier run");
+  const std::vector<std::string> block = {"Video driver: headless",
+                                          "DirectInput initialised",
+                                          "DirectInput Keyboard established",
+                                          "DirectInput Keyboard Format established",
+                                          "DirectInput Keyboard behaviour established",
+                                          "DirectInput Mouse established",
+                                          "DirectInput Mouse format established",
+                                          "DirectInput Mouse SetCooperativeLevel established"};
+  const auto doneSetup = std::find(lines.begin(), lines.end(), "Done Setup");
+  const auto driver = std::find(lines.begin(), lines.end(), block.front());
+  ASSERT_NE(doneSetup, lines.end());
+  ASSERT_NE(driver, lines.end());
+  EXPECT_LT(doneSetup, driver);
+  ASSERT_LE(block.size(), static_cast<size_t>(lines.end() - driver));
+  EXPECT_EQ(std::vector<std::string>(driver, driver + block.size()), block);
+}
+
+TEST_F(ShellTest, FullScreenProgramAsksForAFullScreenWindow) {
+  StartShell(6, true);
+  EXPECT_TRUE(platform.spec.fullScreen);
+  EXPECT_EQ(platform.spec.width, 1024);
+  EXPECT_EQ(platform.spec.height, 768);
+  EXPECT_TRUE(g_Display->m_FullScreen);
+  EXPECT_EQ(g_Sequencer->TrackCount(), 6);
+}
+
+TEST_F(ShellTest, WithoutAWindowItSaysSoAndMakesNothingElse) {
+  testing::WriteFile(kDebugLogPath, "a line of an earlier run\n");
+  platform.SetWindowAvailable(false);
+  shell = std::make_unique<Shell>(platform, 3, false);
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(shell->Start());
+  const std::string err = ::testing::internal::GetCapturedStderr();
+
+  const std::string line = "Tessaloop cannot open its window: no window can be made (scripted)";
+  EXPECT_EQ(err, line + "\n");
+  EXPECT_EQ(LogLines(), (std::vector<std::string>{"DEBUG LOG", line}))
+      << "a fresh log with the one line";
+  EXPECT_EQ(platform.Names(), std::vector<std::string>{"create window"});
+  EXPECT_FALSE(platform.WindowShown());
+  EXPECT_EQ(shell->GetInput(), nullptr);
+  EXPECT_EQ(shell->GetSequencer(), nullptr);
+  EXPECT_EQ(g_Sequencer, nullptr);
+
+  // The program's own entry reports it with its exit status.
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(RunTessaloop(platform, 3, false), 1);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), line + "\n");
+}
+
+TEST_F(ShellTest, EventsComeFirstAndFramesRunOnlyWhileActive) {
+  StartShell();
+  ASSERT_TRUE(Turn());
+  EXPECT_EQ(shell->FramesRun(), 1) << "frames from the first turn";
+
+  // Events that came during that frame: each takes a turn of its own before
+  // the next frame.
+  platform.QueueEvent(EventKind::kOther);
+  platform.QueueEvent(EventKind::kDeactivated);
+  ASSERT_TRUE(Turn());
+  EXPECT_EQ(shell->FramesRun(), 1);
+  EXPECT_TRUE(shell->Active());
+  ASSERT_TRUE(Turn());
+  EXPECT_EQ(shell->FramesRun(), 1);
+  EXPECT_FALSE(shell->Active());
+
+  // Inactive: every turn sleeps until an event, no frame runs, the sound goes on.
+  const uint64_t heard = g_Sequencer->CallbackFrames();
+  for (int i = 0; i < 3; ++i)
+    ASSERT_TRUE(Turn());
+  EXPECT_EQ(platform.WaitCount(), 3);
+  EXPECT_EQ(shell->FramesRun(), 1);
+  EXPECT_TRUE(g_Sequencer->AudioRunning());
+  for (int i = 0; i < 2000 && g_Sequencer->CallbackFrames() == heard; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_GT(g_Sequencer->CallbackFrames(), heard);
+
+  platform.QueueEvent(EventKind::kActivated);
+  ASSERT_TRUE(Turn());
+  EXPECT_EQ(shell->FramesRun(), 1);
+  ASSERT_TRUE(Turn());
+  ASSERT_TRUE(Turn());
+  EXPECT_EQ(shell->FramesRun(), 3) << "frames again after reactivation";
+  EXPECT_EQ(platform.WaitCount(), 3);
+}
+
+// Esc and every other way of closing the window stop the sound first; the
+// window's end then ends the loop with 0.
+class ShellCloseTest : public ShellTest, public ::testing::WithParamInterface<EventKind> {};
+
+TEST_P(ShellCloseTest, StopsTheSoundThenClosesTheWindowAndEndsWithZero) {
+  StartShell();
+  ASSERT_TRUE(Turn());
+  platform.QueueEvent(GetParam());
+  ASSERT_TRUE(Turn());
+
+  const Call* close = platform.Find("close window");
+  ASSERT_NE(close, nullptr);
+  EXPECT_FALSE(close->audio) << "the stream stopped before the window closed";
+  EXPECT_FALSE(platform.WindowOpen());
+  EXPECT_FALSE(g_Sequencer->AudioRunning());
+  const uint64_t heard = g_Sequencer->CallbackFrames();
+
+  EXPECT_FALSE(Turn()) << "the window's end ends the loop";
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_EQ(shell->FramesRun(), 1);
+  EXPECT_EQ(g_Sequencer->CallbackFrames(), heard) << "no callback after the stop";
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ShellCloseTest,
+                         ::testing::Values(EventKind::kEscapePressed, EventKind::kCloseRequested));
+
+TEST_F(ShellTest, MainLoopRunsUntilTheWindowIsGone) {
+  StartShell();
+  // Deactivated at once: the loop sleeps; Esc comes while it sleeps, and a
+  // second close request after it changes nothing.
+  platform.QueueEvent(EventKind::kDeactivated);
+  platform.onWait = [this] {
+    platform.QueueEvent(EventKind::kEscapePressed);
+    platform.QueueEvent(EventKind::kCloseRequested);
+    platform.onWait = nullptr;
+  };
+  EXPECT_EQ(shell->MainLoop(), 0);
+  EXPECT_EQ(shell->FramesRun(), 0);
+  EXPECT_EQ(platform.WaitCount(), 1);
+  EXPECT_FALSE(g_Sequencer->AudioRunning());
+}
+
+}  // namespace
+}  // namespace tessaloop
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  std::string folder = (std::filesystem::temp_directory_path() / "tessaloop-alsa-XXXXXX").string();
+  if (mkdtemp(folder.data()) == nullptr) return 1;
+  tessaloop::testing::UseAlsaFileDevice(folder);
+  const int result = RUN_ALL_TESTS();
+  std::filesystem::remove_all(folder);
+  return result;
+}

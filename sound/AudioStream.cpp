@@ -1,8 +1,13 @@
 // The output stream: the only file that talks to PortAudio.
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <portaudio.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "display/DebugLog.h"
@@ -45,6 +50,48 @@ void SilenceHostLibraries() {
   }
 }
 
+// Whether the ALSA configuration names a default PCM. When it cannot be read
+// or names none (a missing or empty ALSA_CONFIG_PATH, a broken ~/.asoundrc),
+// and no sound card offers a device either, PortAudio's ALSA device scan ends
+// the whole process on a failed assertion. True also where ALSA is not there
+// to ask: then it cannot be what PortAudio scans.
+bool AlsaNamesADefaultDevice() {
+  using Update = int (*)();
+  using Search = int (*)(void*, const char*, void**);
+  auto update = reinterpret_cast<Update>(dlsym(RTLD_DEFAULT, "snd_config_update"));
+  auto search = reinterpret_cast<Search>(dlsym(RTLD_DEFAULT, "snd_config_search"));
+  auto config = static_cast<void**>(dlsym(RTLD_DEFAULT, "snd_config"));
+  if (update == nullptr || search == nullptr || config == nullptr) return true;
+  if (update() < 0 || *config == nullptr) return false;
+  void* node = nullptr;
+  return search(*config, "pcm.default", &node) >= 0;
+}
+
+// Runs PortAudio's device scan in a child process first, so that a scan that
+// would end the program ends only the child. True when the scan came back.
+bool DeviceScanComesBack() {
+  const pid_t child = ::fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    // The child's abort must neither print nor leave a core file in the
+    // user's folder.
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    const int quiet = ::open("/dev/null", O_WRONLY);
+    if (quiet >= 0) {
+      ::dup2(quiet, STDOUT_FILENO);
+      ::dup2(quiet, STDERR_FILENO);
+    }
+    Pa_Initialize();
+    ::_exit(0);
+  }
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace
 
 void Sequencer::StartAudio() {
@@ -57,6 +104,11 @@ void Sequencer::StartAudio() {
   if (m_Stream != nullptr) return;
 
   SilenceHostLibraries();
+  if (!AlsaNamesADefaultDevice() && !DeviceScanComesBack()) {
+    m_AudioResult = paDeviceUnavailable;
+    WriteDebugLog("Audio: no sound, the ALSA configuration offers no output device");
+    return;
+  }
   m_AudioResult = Pa_Initialize();
   if (m_AudioResult != paNoError) {
     WriteDebugLog("Audio: no sound, PortAudio did not start");

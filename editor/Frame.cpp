@@ -83,6 +83,7 @@ void Sequencer::Frame() {
           ListSongs();
         }
       } else {
+        if (area.tab == kTabSongName && m_Tab != kTabSongName) m_SaveFailed = false;
         m_Tab = area.tab;
         if (area.tab == kTabSongName) m_NameLength = static_cast<int32_t>(std::strlen(m_Name));
       }
@@ -176,14 +177,17 @@ void Sequencer::Frame() {
   display.DrawStringKeyed(kSongModeX, kSongModeY, m_SongMode ? ">" : "=");
 
   // 15. Tab 7: typing the name; Return saves under it and goes back to tab 1.
+  // A save that fails keeps the tab open and says so beside the name, rather
+  // than leave as if the song were safe.
   if (m_Tab == kTabSongName) {
     if (input.m_KeyDelay == 0) EnterName();
     display.DrawString(kSongNameEntryX, kTitleTextY, m_Name);
     if (m_NameLength == kNameEntryFinished) {
       m_NameLength = static_cast<int32_t>(std::strlen(m_Name));
-      SaveSong();
-      m_Tab = kTabNote;
+      m_SaveFailed = !SaveSong();
+      if (!m_SaveFailed) m_Tab = kTabNote;
     }
+    if (m_SaveFailed) display.DrawString(kSaveFailedX, kTitleTextY, "not saved");
   }
 
   // 16. Tab 6: the song list. The arrows step about four entries a second;

@@ -78,6 +78,7 @@ constexpr int kPanHandleY = 32;
 // ---- Title area ----
 constexpr int kSongNumberX = 502, kSongNameListX = 524, kTitleTextY = 8;
 constexpr int kSongNameEntryX = 514;
+constexpr int kSaveFailedX = 618;  // one glyph clear of a name of 12 characters
 
 // ---- Help overlay (while F1 is held) ----
 constexpr int kHelpX = 500;

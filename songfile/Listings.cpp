@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -60,14 +61,28 @@ void ListFolder(const char* folder, const char* extension, size_t maxLength, boo
     std::strcpy(name, kFiller);
 
   DIR* directory = ::opendir(folder);
-  if (directory == nullptr) return;  // no folder is an empty list
+  if (directory == nullptr) {
+    // No folder is an empty list; anything else (a file in its place, a
+    // folder that may not be read) is worth a line.
+    if (errno != ENOENT) {
+      WriteDebugLog(
+          (std::string("Cannot read the folder ") + folder + ": " + std::strerror(errno)).c_str());
+    }
+    return;
+  }
   int32_t found = 0;
-  while (found < kListSize) {
+  bool more = false;
+  for (;;) {
     const dirent* entry = ::readdir(directory);
     if (entry == nullptr) break;
     const std::string_view name(entry->d_name);
     if (name == "." || name == "..") continue;
     if (!HasExtension(name, extension)) continue;
+    if (found == kListSize) {
+      // The table is full; one more match is only looked for to say so.
+      more = true;
+      break;
+    }
     if (name.size() > maxLength) {
       LogLeftOut(folder, name, "the name is too long");
       continue;
@@ -79,6 +94,11 @@ void ListFolder(const char* folder, const char* extension, size_t maxLength, boo
     std::memset(names[found], 0, kListNameLength);
     std::memcpy(names[found], name.data(), name.size());
     ++found;
+  }
+  if (more) {
+    WriteDebugLog((std::string("Only the first ") + std::to_string(kListSize) + " files of " +
+                   folder + " are listed")
+                      .c_str());
   }
   ::closedir(directory);
   count = found;

@@ -86,7 +86,7 @@ std::string FormatSong(const SongImage& song) {
   return out;
 }
 
-void Sequencer::SaveSong() {
+bool Sequencer::SaveSong() {
   if (m_Input != nullptr) m_Input->m_KeyDelay = kKeyDelayAfterSave;
 
   const size_t nameLength = strnlen(m_Name, sizeof m_Name);
@@ -96,7 +96,7 @@ void Sequencer::SaveSong() {
   WriteDebugLog(path.c_str());
   if (!UsableSongName(m_Name, nameLength)) {
     WriteDebugLog(("Song not saved: \"" + name + "\" cannot be a file name").c_str());
-    return;
+    return false;
   }
 
   SongImage song;
@@ -147,12 +147,14 @@ void Sequencer::SaveSong() {
     WriteDebugLog((std::string("Song not saved: cannot create the folder ") + kSongFolder + ": " +
                    std::strerror(errno))
                       .c_str());
-    return;
+    return false;
   }
   std::string why;
   if (!ReplaceFileContents(path, FormatSong(song), why)) {
     WriteDebugLog(("Song not saved: " + why).c_str());
+    return false;
   }
+  return true;
 }
 
 }  // namespace tessaloop

@@ -74,7 +74,9 @@ class Sequencer {
   void EnterName();
 
   // ---- Song files and listings (songfile/) ----
-  void SaveSong();
+  // Writes the song to "songs/" + m_Name + ".tlp". False, with the reason in
+  // the debug log and any older file of that name as it was, when it cannot.
+  bool SaveSong();
   void LoadSong(int index);
   // Loads a song file from any path exactly as LoadSong loads an entry of the
   // song list (the exporter uses it too). The whole file is read and checked
@@ -115,6 +117,9 @@ class Sequencer {
   Relaxed<uint8_t> m_SongMode{0};
   int32_t m_NameLength = kMaxNameLength;
   char m_Name[kMaxNameLength + 1] = {};
+  // Set when the last save from the name tab failed; the tab then stays open
+  // and says so until a save succeeds or the tab is opened anew.
+  bool m_SaveFailed = false;
 
  private:
   const int m_TrackCount;

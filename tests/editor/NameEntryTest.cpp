@@ -104,5 +104,41 @@ TEST_F(NameEntry, AHeldKeyRepeatsFourTimesASecondAndOtherTabsKeepTheName) {
   EXPECT_EQ(rig.seq->m_NameLength, 12);
 }
 
+// Where the song cannot be written (here a file stands where the songs
+// folder belongs), Return does not leave as if it had been saved: the tab
+// stays open with the name and says "not saved", the file in the way is left
+// alone, and once the way is clear Return saves and leaves.
+TEST_F(NameEntry, AFailedSaveKeepsTheTabOpenAndSaysSo) {
+  std::filesystem::remove_all("songs");
+  testing::WriteFile("songs", "a file of the user's");
+  rig.TapKey(key::kReturn);
+  EXPECT_EQ(rig.seq->m_Tab, 7);
+  EXPECT_STREQ(rig.seq->m_Name, "UntitledSong");
+  EXPECT_EQ(rig.seq->m_NameLength, 12);
+  EXPECT_TRUE(TextAt(rig, 514, 8, "UntitledSong", false));
+  EXPECT_TRUE(TextAt(rig, 618, 8, "not saved", false));
+  EXPECT_EQ(testing::ReadFile("songs"), "a file of the user's");
+  rig.RunFrames(30);
+  EXPECT_TRUE(TextAt(rig, 618, 8, "not saved", false)) << "it stays said";
+
+  // Another tab and back: a fresh start, without the note.
+  rig.ClickAt(30, 10);
+  rig.ClickAt(470, 10);
+  rig.RunFrame();
+  EXPECT_FALSE(TextAt(rig, 618, 8, "not saved", false));
+  rig.TapKey(key::kReturn);
+  rig.RunFrame();
+  EXPECT_TRUE(TextAt(rig, 618, 8, "not saved", false));
+
+  std::filesystem::remove("songs");
+  rig.RunFrames(20);  // the delay after a save
+  rig.TapKey(key::kReturn);
+  EXPECT_EQ(rig.seq->m_Tab, 1);
+  EXPECT_TRUE(std::filesystem::exists("songs/UntitledSong.tlp"));
+  rig.ClickAt(470, 10);
+  rig.RunFrame();
+  EXPECT_FALSE(TextAt(rig, 618, 8, "not saved", false));
+}
+
 }  // namespace
 }  // namespace tessaloop

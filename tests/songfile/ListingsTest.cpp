@@ -139,5 +139,37 @@ TEST_F(ListingsTest, EveryCallReadsTheFolderAgainForItsOwnTableAndLogs) {
   EXPECT_EQ(testing::LogLinesStartingWith("reading directory").size(), 4u);
 }
 
+// A file where a folder belongs, or a folder that may not be read, lists as
+// empty, like no folder at all, but the log says why; the file is left alone.
+// More files than the list holds are not read, but the log says there are.
+TEST_F(ListingsTest, AFileInPlaceOfTheFolderAndTooManyFilesAreLogged) {
+  testing::WriteFile("songs", "the user's own file");
+  testing::ClearDebugLog();
+  seq->ListSongs();
+  EXPECT_EQ(Listed(seq->m_SongNames, seq->m_SongCount), std::vector<std::string>{});
+  EXPECT_EQ(testing::LogLinesStartingWith("Cannot read the folder songs: "),
+            (std::vector<std::string>{"Cannot read the folder songs: Not a directory"}));
+  EXPECT_EQ(testing::ReadFile("songs"), "the user's own file");
+
+  seq->ListUserBitmaps();  // no folder at all: nothing to say
+  EXPECT_EQ(testing::LogLinesStartingWith("Cannot read").size(), 1u);
+
+  std::vector<std::string> files;
+  for (int i = 0; i < 40; ++i) {
+    const std::string number = std::to_string(i);
+    files.push_back("p" + number + ".bmp");
+    files.push_back("n" + number + ".txt");
+  }
+  Touch("userbitmaps", files);
+  seq->ListUserBitmaps();
+  EXPECT_EQ(seq->m_BitmapCount, 40);
+  EXPECT_TRUE(testing::LogLinesStartingWith("Only the first").empty()) << "exactly 40";
+  Touch("userbitmaps", {"one-more.BMP"});
+  seq->ListUserBitmaps();
+  EXPECT_EQ(seq->m_BitmapCount, 40);
+  EXPECT_EQ(testing::LogLinesStartingWith("Only the first"),
+            (std::vector<std::string>{"Only the first 40 files of userbitmaps are listed"}));
+}
+
 }  // namespace
 }  // namespace tessaloop

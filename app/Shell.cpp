@@ -1,6 +1,11 @@
 #include "app/Shell.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "display/DebugLog.h"
@@ -59,6 +64,29 @@ void TraceEvent(const char*) {}
 void TraceAudioStopped(const Sequencer&) {}
 #endif
 
+constexpr const char* kDataFolder = "data";
+constexpr const char* kFontSheet = "data/text.bmp";
+
+std::string WorkingFolder() {
+  char buffer[4096];
+  return ::getcwd(buffer, sizeof buffer) != nullptr ? buffer : ".";
+}
+
+// Without its data/ folder the program has been started somewhere else than
+// its own folder: it could show nothing, and it would leave a debug log among
+// someone else's files. Empty when the folder is there.
+std::string WhyNoDataFolder() {
+  struct stat status {};
+  if (::stat(kDataFolder, &status) == 0 && S_ISDIR(status.st_mode)) return "";
+  const std::string where = WorkingFolder();
+  const std::string what =
+      ::stat(kDataFolder, &status) == 0
+          ? "data in " + where + " is not a folder"
+          : "there is no data/ folder in " + where + " (" + std::strerror(errno) + ")";
+  return what +
+         "; start it in the folder that holds its data/ folder, or with the tessaloop launcher";
+}
+
 }  // namespace
 
 Shell::Shell(Platform& platform, int trackCount, bool fullScreen)
@@ -72,6 +100,13 @@ Shell::~Shell() {
 }
 
 bool Shell::Start() {
+  // 0. The program's own folder, before anything is shown or written.
+  const std::string noData = WhyNoDataFolder();
+  if (!noData.empty()) {
+    std::fprintf(stderr, "Tessaloop cannot start: %s\n", noData.c_str());
+    return false;
+  }
+
   // 1. The Display: size, depth and full-screen flag; nothing drawn yet.
   m_Display = std::make_unique<Display>(m_Platform, m_FullScreen);
   g_Display = m_Display.get();
@@ -88,8 +123,7 @@ bool Shell::Start() {
     // line is not taken for part of an older run).
     const std::string line = "Tessaloop cannot open its window: " + m_Platform.LastError();
     std::fprintf(stderr, "%s\n", line.c_str());
-    StartDebugLog();
-    WriteDebugLog(line.c_str());
+    if (StartDebugLog()) WriteDebugLog(line.c_str());
     return false;
   }
 
@@ -99,6 +133,10 @@ bool Shell::Start() {
   // 4. Surfaces, the default bitmaps and their wavetables; starts the log.
   m_Display->Setup();
   WriteDebugLog(("Video driver: " + m_Platform.VideoDriver()).c_str());
+  if (!CheckPictures()) {
+    m_Platform.CloseMainWindow();
+    return false;
+  }
 
   // 5. Keyboard and mouse.
   m_Input = std::make_unique<InputState>(m_Platform, m_Display->m_Width, m_Display->m_Height);
@@ -110,6 +148,31 @@ bool Shell::Start() {
   m_Sequencer = std::make_unique<Sequencer>(
       SequencerSetup{m_TrackCount, &m_Display->m_Wavetables, m_Display.get(), m_Input.get(), true});
   g_Sequencer = m_Sequencer.get();
+  return true;
+}
+
+bool Shell::CheckPictures() {
+  const auto& missing = m_Display->MissingStartupPictures();
+  if (missing.empty()) return true;
+  // Every letter, number and the pointer itself are drawn from the font
+  // sheet: without it the window would stay blank and nothing could be found
+  // on it.
+  for (const Display::MissingPicture& picture : missing) {
+    if (picture.path != kFontSheet) continue;
+    const std::string line = "Tessaloop cannot start: " + picture.path + " (" + picture.reason +
+                             "), the picture of its letters and its pointer, cannot be loaded; " +
+                             std::to_string(missing.size()) + " of its pictures are missing";
+    std::fprintf(stderr, "%s\n", line.c_str());
+    WriteDebugLog(line.c_str());
+    return false;
+  }
+  // The editor works without the others: their squares stay blank or show
+  // the noise picture, and the debug log names each one.
+  std::string names;
+  for (const Display::MissingPicture& picture : missing)
+    names += (names.empty() ? "" : ", ") + picture.path + " (" + picture.reason + ")";
+  std::fprintf(stderr, "Tessaloop: runs without %zu of its pictures: %s\n", missing.size(),
+               names.c_str());
   return true;
 }
 

@@ -30,9 +30,11 @@ class Shell {
 
   // Makes, in this order, the Display, the window (shown), the Display's
   // set-up, the InputState with its devices and the Sequencer, whose
-  // construction starts the sound. False when no window can be made: the
-  // reason is then on stderr and in the debug log, and nothing after the
-  // Display exists.
+  // construction starts the sound. False when the program cannot be used: no
+  // data/ folder in the working folder (nothing is made or written), no
+  // window, or no font sheet to draw with. The reason is then on stderr (and,
+  // but for the first, in the debug log), and neither the InputState nor the
+  // Sequencer exists.
   bool Start();
 
   // Runs until the window is gone and returns the exit code.
@@ -51,6 +53,9 @@ class Shell {
   int64_t FramesRun() const { return m_FramesRun; }
 
  private:
+  // Says what is missing of the start-up pictures; false when the editor
+  // could not be used without it.
+  bool CheckPictures();
   void HandleEvent(const PlatformEvent& event);
   void RunFrame();
   void Close();
@@ -67,7 +72,7 @@ class Shell {
 };
 
 // The whole program on a platform: start-up, then the main loop. Returns the
-// loop's exit code (0), or 1 when no window can be made. The objects it makes
+// loop's exit code (0), or 1 when the program cannot start. The objects it makes
 // are left to the end of the process.
 int RunTessaloop(Platform& platform, int trackCount, bool fullScreen);
 

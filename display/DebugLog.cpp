@@ -1,22 +1,45 @@
 #include "display/DebugLog.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace tessaloop {
 
-void StartDebugLog() {
-  if (std::FILE* file = std::fopen(kDebugLogPath, "w")) {
-    std::fputs("DEBUG LOG\n", file);
-    std::fclose(file);
+namespace {
+
+std::string WorkingFolder() {
+  char buffer[4096];
+  return ::getcwd(buffer, sizeof buffer) != nullptr ? buffer : ".";
+}
+
+}  // namespace
+
+bool StartDebugLog() {
+  std::FILE* file = std::fopen(kDebugLogPath, "w");
+  if (file != nullptr) {
+    const bool written = std::fputs("DEBUG LOG\n", file) >= 0;
+    if (std::fclose(file) == 0 && written) return true;
   }
+  const int error = errno;
+  std::fprintf(stderr,
+               "Tessaloop: cannot write its debug log %s/%s (%s); the log's lines follow here\n",
+               WorkingFolder().c_str(), kDebugLogPath, std::strerror(error));
+  std::fputs("DEBUG LOG\n", stderr);
+  return false;
 }
 
 void WriteDebugLog(const char* message) {
+  if (message == nullptr) message = "";
   if (std::FILE* file = std::fopen(kDebugLogPath, "a")) {
-    std::fputs(message, file);
-    std::fputs("\n", file);
-    std::fclose(file);
+    const bool written = std::fputs(message, file) >= 0 && std::fputs("\n", file) >= 0;
+    if (std::fclose(file) == 0 && written) return;
   }
+  std::fputs(message, stderr);
+  std::fputs("\n", stderr);
 }
 
 }  // namespace tessaloop

@@ -5,12 +5,19 @@ namespace tessaloop {
 // The debug log "debug.txt" in the working folder. Every message is one line;
 // the file is opened and closed for each, so it is complete on disk after every
 // call, even if the program ends abruptly.
+//
+// Where the file cannot be written (a read-only folder, a folder or a
+// read-only file of that name), the lines go to standard error instead, so
+// that what the program has to say about a failed save or a missing picture
+// is not lost.
 constexpr const char* kDebugLogPath = "debug.txt";
 
-// Creates or empties the log and writes its first line, "DEBUG LOG".
-void StartDebugLog();
+// Creates or empties the log and writes its first line, "DEBUG LOG". False
+// when the file cannot be written; standard error then says so in one line.
+bool StartDebugLog();
 
-// Appends the message and a line end.
+// Appends the message and a line end; to standard error when the file cannot
+// be written.
 void WriteDebugLog(const char* message);
 
 }  // namespace tessaloop

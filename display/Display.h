@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "display/Surface.h"
 #include "display/WavetableBank.h"
@@ -57,6 +59,13 @@ class Display {
   // the path does not fit a slot name.
   bool LoadPaletteSlot(int slot, const char* path);
   void LoadDefaultBitmaps();
+  // A picture of the start-up set that could not be loaded, and why.
+  struct MissingPicture {
+    std::string path;    // "data/pit.bmp"
+    std::string reason;  // "No such file or directory", "Permission denied", ...
+  };
+  // Those of the last LoadDefaultBitmaps, each file once, in load order.
+  const std::vector<MissingPicture>& MissingStartupPictures() const { return m_MissingPictures; }
   bool MakeSurfaceFromBitmap(int slot, const char* path, int width, int height);
   bool CopyBitmapToSurface(int slot, const DecodedImage* bitmap, int sourceX, int sourceY,
                            int sourceWidth, int sourceHeight);
@@ -109,6 +118,7 @@ class Display {
   int m_PixelBits;
   // Where a reload converts its table before it replaces the slot's samples.
   std::unique_ptr<float[]> m_ScratchTable;
+  std::vector<MissingPicture> m_MissingPictures;
 };
 
 // Reads a bitmap file's pixel bytes as a one-second wavetable: 210 rows of 210

@@ -7,6 +7,7 @@
 
 #include "display/DebugLog.h"
 #include "display/Display.h"
+#include "platform/RegularFile.h"
 
 namespace tessaloop {
 
@@ -77,26 +78,48 @@ bool Display::LoadPaletteSlot(int slot, const char* path) {
 }
 
 void Display::LoadDefaultBitmaps() {
+  m_MissingPictures.clear();
+  auto note = [this](bool loaded, const char* path) {
+    if (loaded) return;
+    for (const MissingPicture& missing : m_MissingPictures)
+      if (missing.path == path) return;
+    m_MissingPictures.push_back({path, WhyNotReadable(path)});
+  };
+
   // The load order is visible in the debug log and decides what a slot keeps
   // when one of the files is missing: the noise picture and table.
   for (int slot = 0; slot <= kSlotSelected; ++slot)
-    LoadPaletteSlot(slot, kNoise);
+    note(LoadPaletteSlot(slot, kNoise), kNoise);
   int slot = kFirstStartupPaletteSlot;
   for (const char* path : kStartupPalette)
-    LoadPaletteSlot(slot++, path);
+    note(LoadPaletteSlot(slot++, path), path);
 
   // Screen art: surfaces only, at each picture's own size. The font sheet and
   // the selection frame replace the noise surfaces of their slots but keep
   // those slots' names and tables.
-  MakeSurfaceFromBitmap(kSlotFont, "data/text.bmp", 256, 256);
-  SetSurfaceColorKey(kSlotFont, kBlack);
-  MakeSurfaceFromBitmap(kSlotSelected, "data/selected.bmp", 64, 64);
-  SetSurfaceColorKey(kSlotSelected, kBlack);
-  MakeSurfaceFromBitmap(kSlotTabs, "data/tabs.bmp", 512, 24);
-  MakeSurfaceFromBitmap(kSlotTempo, "data/tempo.bmp", 512, 24);
-  MakeSurfaceFromBitmap(kSlotTitle, "data/title.bmp", 512, 24);
-  MakeSurfaceFromBitmap(kSlotTabOn, "data/tabon.bmp", 10, 24);
-  SetSurfaceColorKey(kSlotTabOn, kBlack);
+  const struct {
+    int slot;
+    const char* path;
+    int width, height;
+    bool keyed;
+  } kScreenArt[] = {
+      {kSlotFont, "data/text.bmp", 256, 256, true},
+      {kSlotSelected, "data/selected.bmp", 64, 64, true},
+      {kSlotTabs, "data/tabs.bmp", 512, 24, false},
+      {kSlotTempo, "data/tempo.bmp", 512, 24, false},
+      {kSlotTitle, "data/title.bmp", 512, 24, false},
+      {kSlotTabOn, "data/tabon.bmp", 10, 24, true},
+  };
+  for (const auto& art : kScreenArt) {
+    note(MakeSurfaceFromBitmap(art.slot, art.path, art.width, art.height), art.path);
+    if (art.keyed) SetSurfaceColorKey(art.slot, kBlack);
+  }
+
+  // Each picture the program runs without is named once, after the loads,
+  // so that the end of a start-up log says what is missing and why.
+  for (const MissingPicture& missing : m_MissingPictures)
+    WriteDebugLog(
+        ("Start-up picture not loaded: " + missing.path + " (" + missing.reason + ")").c_str());
 }
 
 bool Display::MakeSurfaceFromBitmap(int slot, const char* path, int width, int height) {

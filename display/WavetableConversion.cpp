@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "display/Display.h"
+#include "platform/RegularFile.h"
 
 namespace tessaloop {
 
@@ -54,8 +55,7 @@ void ConvertBitmapBytesToWavetable(const uint8_t* bytes, size_t size, float* tab
 }
 
 bool ConvertBitmapToWavetable(const char* path, float* table) {
-  if (path == nullptr) return false;
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = OpenPlainFile(path);
   if (file == nullptr) return false;
 
   uint8_t header[kFileHeaderSize] = {};

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/RegularFile.h"
+
 namespace tessaloop {
 
 namespace {
@@ -33,7 +35,7 @@ uint16_t Le16(const uint8_t* at) {
 }
 
 bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = OpenPlainFile(path);
   if (file == nullptr) return false;
   bool ok = std::fseek(file, 0, SEEK_END) == 0;
   const long size = ok ? std::ftell(file) : -1;

@@ -99,6 +99,8 @@ class ScriptedPlatform : public HeadlessPlatform {
 
 class ShellTest : public ::testing::Test {
  protected:
+  ShellTest() { folder.LinkData(); }
+
   void StartShell(int tracks = 3, bool fullScreen = false) {
     shell = std::make_unique<Shell>(platform, tracks, fullScreen);
     ASSERT_TRUE(shell->Start());
@@ -201,6 +203,84 @@ TEST_F(ShellTest, WithoutAWindowItSaysSoAndMakesNothingElse) {
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(RunTessaloop(platform, 3, false), 1);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), line + "\n");
+}
+
+// Started in a folder that is not the program's own: nothing is made, shown
+// or written there, and one line says what to do.
+TEST_F(ShellTest, WithoutADataFolderItSaysWhereToStartAndTouchesNothing) {
+  std::filesystem::remove("data");
+  testing::WriteFile(kDebugLogPath, "someone else's debug.txt\n");
+  const std::string cwd = std::filesystem::current_path().string();
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(RunTessaloop(platform, 3, false), 1);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+
+  EXPECT_EQ(err, "Tessaloop cannot start: there is no data/ folder in " + cwd +
+                     " (No such file or directory); start it in the folder that holds its "
+                     "data/ folder, or with the tessaloop launcher\n");
+  EXPECT_TRUE(platform.calls.empty()) << "no window";
+  EXPECT_EQ(testing::ReadFile(kDebugLogPath), "someone else's debug.txt\n");
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(cwd))
+    ++entries;
+  EXPECT_EQ(entries, 1u) << "nothing but the old log in the folder";
+
+  // A file of that name is no better.
+  testing::WriteFile("data", "");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(RunTessaloop(platform, 3, false), 1);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "Tessaloop cannot start: data in " + cwd +
+                " is not a folder; start it in the folder that holds its data/ folder, or with "
+                "the tessaloop launcher\n");
+  EXPECT_TRUE(platform.calls.empty());
+}
+
+// Every letter and the pointer come from the font sheet: without it the
+// window would stay blank. The program says so and ends; the log it started
+// shows every failed load and the same line.
+TEST_F(ShellTest, WithoutItsFontSheetItSaysSoAndEnds) {
+  std::filesystem::remove("data");
+  std::filesystem::create_directory("data");  // empty
+  shell = std::make_unique<Shell>(platform, 3, false);
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(shell->Start());
+  const std::string err = ::testing::internal::GetCapturedStderr();
+
+  const std::string line =
+      "Tessaloop cannot start: data/text.bmp (No such file or directory), the picture of its "
+      "letters and its pointer, cannot be loaded; 25 of its pictures are missing";
+  EXPECT_EQ(err, line + "\n");
+  const std::vector<std::string> lines = LogLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), line);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& l) {
+                            return l.rfind("Start-up picture not loaded: data/", 0) == 0;
+                          }),
+            25);
+  EXPECT_EQ(platform.Names(),
+            (std::vector<std::string>{"create window", "show window", "close window"}));
+  EXPECT_EQ(shell->GetInput(), nullptr);
+  EXPECT_EQ(shell->GetSequencer(), nullptr) << "no sound was started";
+}
+
+// Without other pictures the editor still works: one line on stderr names
+// them, and the program runs.
+TEST_F(ShellTest, WithoutSomeOfItsPicturesItRunsAndNamesThem) {
+  std::filesystem::remove("data");
+  folder.CopyData();
+  std::filesystem::remove("data/pit.bmp");
+  std::filesystem::remove("data/tabs.bmp");
+  shell = std::make_unique<Shell>(platform, 3, false);
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(shell->Start());
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "Tessaloop: runs without 2 of its pictures: data/pit.bmp (No such file or "
+            "directory), data/tabs.bmp (No such file or directory)\n");
+  EXPECT_TRUE(g_Sequencer->AudioRunning());
+  ASSERT_TRUE(Turn());
+  EXPECT_EQ(shell->FramesRun(), 1);
 }
 
 TEST_F(ShellTest, EventsComeFirstAndFramesRunOnlyWhileActive) {

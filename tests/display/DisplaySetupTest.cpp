@@ -14,6 +14,7 @@
 #include "platform/BitmapFile.h"
 #include "platform/HeadlessPlatform.h"
 #include "tests/display/TestPictures.h"
+#include "tests/support/NamedPipe.h"
 #include "tests/support/WorkFolder.h"
 
 namespace tessaloop {
@@ -63,6 +64,16 @@ const char* const kPaletteOrder[] = {
     "data/impulse.bmp",    "data/pattern1.bmp",     "data/small-square.bmp", "data/corner.bmp",
     "data/multi-band.bmp", "data/slant.bmp"};
 
+using StartupFileOrder = std::string;
+// The start-up files in the order they are first loaded.
+const std::vector<StartupFileOrder> kLoadOrder = [] {
+  std::vector<StartupFileOrder> order = {"data/noise.bmp"};
+  order.insert(order.end(), std::begin(kPaletteOrder), std::end(kPaletteOrder));
+  order.insert(order.end(), {"data/text.bmp", "data/selected.bmp", "data/tabs.bmp",
+                             "data/tempo.bmp", "data/title.bmp", "data/tabon.bmp"});
+  return order;
+}();
+
 void AddLoad(Lines& lines, int slot, const std::string& path, const Lines& missing) {
   lines.insert(lines.end(),
                {"", "Creating surface:" + std::to_string(slot), "Loading bitmap", path});
@@ -88,6 +99,10 @@ Lines ExpectedStartupLog(bool fullScreen, const Lines& missing) {
   AddLoad(lines, 38, "data/tempo.bmp", missing);
   AddLoad(lines, 39, "data/title.bmp", missing);
   AddLoad(lines, 40, "data/tabon.bmp", missing);
+  // Then each file that did not load, once, in the order they were tried.
+  for (const StartupFileOrder& file : kLoadOrder)
+    if (std::find(missing.begin(), missing.end(), file) != missing.end())
+      lines.push_back("Start-up picture not loaded: " + file + " (No such file or directory)");
   return lines;
 }
 
@@ -111,6 +126,8 @@ TEST_F(DisplayTest, StartupLogOfTheFullScreenProgram) {
 TEST_F(DisplayTest, AMissingPaletteFileLeavesItsSlotWithTheNoise) {
   Start(false, {"data/pit.bmp"});
   EXPECT_EQ(testing::DebugLogLines(), ExpectedStartupLog(false, {"data/pit.bmp"}));
+  ASSERT_EQ(display->MissingStartupPictures().size(), 1u);
+  EXPECT_EQ(display->MissingStartupPictures()[0].path, "data/pit.bmp");
   EXPECT_STREQ(display->m_SlotNames[11], "data/noise.bmp");
   EXPECT_EQ(Pixels(11), Pixels(0));
   EXPECT_EQ(Table(11), TableOfFile("data/noise.bmp"));
@@ -182,6 +199,9 @@ TEST_F(DisplayTest, SlotsAfterStartup) {
 
 TEST_F(DisplayTest, WithoutTheNoisePictureItsSlotsStayEmpty) {
   Start(false, {"data/noise.bmp"});
+  const Lines lines = testing::DebugLogLines();
+  EXPECT_EQ(lines, ExpectedStartupLog(false, {"data/noise.bmp"}))
+      << "37 failed loads of the same file, named once at the end";
   for (int slot : {0, 1, 2, 21, 22, 34}) {
     EXPECT_EQ(display->SlotSurface(slot), nullptr) << slot;
     EXPECT_STREQ(display->m_SlotNames[slot], "") << slot;
@@ -193,6 +213,39 @@ TEST_F(DisplayTest, WithoutTheNoisePictureItsSlotsStayEmpty) {
   EXPECT_EQ(display->SlotSurface(kSlotFont)->Width(), 256);
   EXPECT_STREQ(display->m_SlotNames[kSlotFont], "");
   EXPECT_STREQ(display->m_SlotNames[3], "data/notfound.bmp");
+}
+
+// What a user may find in place of a start-up picture: a named pipe (whose
+// opening would wait for a writer for ever), a folder, a file of text. The
+// start-up goes on past each, and the log names each with its reason.
+TEST_F(DisplayTest, StartsPastPipesFoldersAndTextInPlaceOfPictures) {
+  testing::WriteStartupFiles({"data/grid.bmp", "data/pit.bmp", "data/tabs.bmp"});
+  testing::NamedPipe pipe("data/grid.bmp");
+  ASSERT_TRUE(pipe.Made());
+  std::filesystem::create_directory("data/pit.bmp");
+  testing::WriteFile("data/tabs.bmp", "BM these are not the pixels of a picture");
+
+  display = std::make_unique<Display>(platform, false);
+  display->Setup();
+  EXPECT_FALSE(pipe.ReaderWaited()) << "the start-up waited on a named pipe";
+
+  const std::vector<std::string> expected = {
+      "Start-up picture not loaded: data/pit.bmp (not a plain file)",
+      "Start-up picture not loaded: data/grid.bmp (not a plain file)",
+      "Start-up picture not loaded: data/tabs.bmp (not a bitmap Tessaloop can read)"};
+  const Lines lines = testing::DebugLogLines();
+  ASSERT_GE(lines.size(), expected.size());
+  EXPECT_EQ(Lines(lines.end() - 3, lines.end()), expected);
+  ASSERT_EQ(display->MissingStartupPictures().size(), 3u);
+  EXPECT_EQ(display->MissingStartupPictures()[1].path, "data/grid.bmp");
+  EXPECT_EQ(display->MissingStartupPictures()[1].reason, "not a plain file");
+
+  // Their slots keep the noise; the bar has no picture; the rest loaded.
+  EXPECT_STREQ(display->m_SlotNames[11], "data/noise.bmp");
+  EXPECT_STREQ(display->m_SlotNames[14], "data/noise.bmp");
+  EXPECT_EQ(display->SlotSurface(kSlotTabs), nullptr);
+  EXPECT_STREQ(display->m_SlotNames[15], "data/impulse.bmp");
+  ASSERT_NE(display->SlotSurface(kSlotFont), nullptr);
 }
 
 TEST_F(DisplayTest, AFailedLoadChangesNothing) {

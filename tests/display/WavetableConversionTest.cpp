@@ -7,6 +7,7 @@
 #include "display/BmpWriter.h"
 #include "display/Display.h"
 #include "tests/display/TestPictures.h"
+#include "tests/support/NamedPipe.h"
 #include "tests/support/WorkFolder.h"
 
 namespace tessaloop {
@@ -146,12 +147,15 @@ TEST(WavetableConversion, BytesBeyondTheEndOfAShortFileAreSilent) {
 TEST(WavetableConversion, AFileThatCannotBeReadLeavesTheTableAlone) {
   testing::WorkFolder folder;
   std::filesystem::create_directory("folder.bmp");
-  for (const char* path : {"missing.bmp", "folder.bmp"}) {
+  testing::NamedPipe pipe("pipe.bmp");
+  ASSERT_TRUE(pipe.Made());
+  for (const char* path : {"missing.bmp", "folder.bmp", "pipe.bmp"}) {
     bool ok = true;
     const std::vector<float> table = ConvertFile(path, &ok);
     EXPECT_FALSE(ok) << path;
     EXPECT_EQ(table, std::vector<float>(kTableLength, 99.0f)) << path;
   }
+  EXPECT_FALSE(pipe.ReaderWaited()) << "a named pipe is not waited on";
 }
 
 }  // namespace

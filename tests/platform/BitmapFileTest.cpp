@@ -8,6 +8,7 @@
 #include "display/BmpWriter.h"
 #include "display/Display.h"
 #include "platform/BitmapFile.h"
+#include "tests/support/NamedPipe.h"
 #include "tests/support/WorkFolder.h"
 
 namespace tessaloop {
@@ -162,11 +163,16 @@ TEST_F(BitmapFileTest, RefusesWhatIsNotAWholeBitmap) {
     WriteBytes("rle-huge.bmp", bytes);
   }
 
+  // A named pipe would keep the program waiting for a writer.
+  testing::NamedPipe pipe("pipe.bmp");
+  ASSERT_TRUE(pipe.Made());
+
   for (const char* path :
        {"missing.bmp", "folder.bmp", "empty.bmp", "text.bmp", "cut.bmp", "header.bmp",
         "zero-width.bmp", "zero-height.bmp", "huge.bmp", "huge-both.bmp", "min-height.bmp",
-        "far-offset.bmp", "info-size.bmp", "rle-huge.bmp"})
+        "far-offset.bmp", "info-size.bmp", "rle-huge.bmp", "pipe.bmp"})
     EXPECT_FALSE(Load(path, 16, 16)) << path;
+  EXPECT_FALSE(pipe.ReaderWaited());
 
   EXPECT_FALSE(Load("good.bmp", 0, 16));
   EXPECT_FALSE(Load("good.bmp", 16, -1));

@@ -11,6 +11,10 @@
 #   make fuzz        build the libFuzzer targets with clang and run each for
 #                    FUZZ_SECONDS (default 600)
 #   make fuzz-short  the same for about 30 s each; part of the full check
+#   make soak        the whole program for SOAK_SECONDS (default 600) in its own
+#                    X server, built with AddressSanitizer, under random input
+#                    with songs saved and loaded every few seconds; prints its
+#                    figures (SOAK_PROGRAM=tessaloop6 for the six-track program)
 
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
@@ -18,10 +22,12 @@ BUILD := build/release
 WERROR ?= OFF
 FUZZ_SECONDS ?= 600
 FUZZ_SHORT_SECONDS ?= 30
+SOAK_SECONDS ?= 600
+SOAK_PROGRAM ?= tessaloop3
 CMAKE_FLAGS ?=
 
 .PHONY: run test deps build bench data format format-check clean fuzz fuzz-short \
-	test-release test-asan test-tsan
+	test-release test-asan test-tsan soak
 
 deps:
 	@./scripts/install-deps.sh
@@ -74,6 +80,16 @@ fuzz: deps
 
 fuzz-short: deps
 	JOBS=$(JOBS) ./fuzz/run-fuzzers.sh $(FUZZ_SHORT_SECONDS)
+
+# Not part of make test: ten minutes of one program.
+soak: deps
+	cmake -S . -B build/soak-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALOOP_WERROR=$(WERROR) \
+		-DTESSALOOP_SANITIZE=address,undefined >/dev/null
+	cmake --build build/soak-asan -j $(JOBS) --target $(SOAK_PROGRAM)_trace audio_pacer soak_input
+	SOAK_SECONDS=$(SOAK_SECONDS) ./tests/soak/soak.sh $(CURDIR) \
+		$(CURDIR)/build/soak-asan/tests/e2e/audio_pacer \
+		$(CURDIR)/build/soak-asan/tests/e2e/$(SOAK_PROGRAM)_trace \
+		$(CURDIR)/build/soak-asan/tests/soak/soak_input
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

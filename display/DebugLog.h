@@ -13,4 +13,9 @@ void StartDebugLog();
 // Appends the message and a line end.
 void WriteDebugLog(const char* message);
 
+// On by default. A tool that runs the program's code in the program's folder
+// (the exporter) turns the log off, so that the log of the program, which may
+// be running there at the same time, is neither emptied nor added to.
+void SetDebugLogEnabled(bool enabled);
+
 }  // namespace tessaloop

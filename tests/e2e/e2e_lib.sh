@@ -263,7 +263,7 @@ PY=0
 # Brings the program's pointer to (0, 0) whatever it was: far up and left, where
 # it stops at the edge while the raw motion it sums goes on 3000 further.
 e2e_pointer_home() {
-  local motion
+  local motion mx my
   motion=$(grep '^trace input: ' "$LOG" | tail -n 1 | sed -n 's/.* motion \(-*[0-9]*\) \(-*[0-9]*\) .*/\1 \2/p')
   read -r mx my <<<"${motion:-0 0}"
   xdotool mousemove_relative -- -3000 -3000

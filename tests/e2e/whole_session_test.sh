@@ -59,7 +59,10 @@ e2e_note "$(basename "$PROGRAM") on $DISPLAY, test folder $E2E_DIR"
 
 # ---- The user's moves, each recorded as the edit it makes ----
 act() { echo "$*" >>"$ACTIONS"; }
-seconds_since_start() { echo $((($(date +%s%N) - STARTED) / 1000000)) | sed 's/...$/.&/'; }
+seconds_since_start() {
+  local ms=$((($(date +%s%N) - STARTED) / 1000000))
+  printf '%d.%03d' $((ms / 1000)) $((ms % 1000))
+}
 row_y() { echo $(($1 * 64 + 24)); }
 # Into cell (track $1, step $2) at ($3, $4) from its top-left corner, and wait
 # until it is the current cell.
@@ -253,6 +256,7 @@ e2e_note "$(seconds_since_start) s: patterns A, B, C stored and arranged"
 # The user bitmap menu of square 3, open while the right button is held; let
 # go over the name of the flat bitmap. The names are listed in the order the
 # folder gives them.
+# shellcheck disable=SC2010 # the folder's own order is the point, not a glob's
 mapfile -t bitmaps < <(ls -U "$RUN_DIR/userbitmaps" | grep -i '\.bmp$')
 for ((index = 0; index < ${#bitmaps[@]}; index++)); do
   [ "${bitmaps[index]}" = thump.bmp ] && break
@@ -308,6 +312,7 @@ e2e_note "$(seconds_since_start) s: second song saved as groove2"
 # ---- groove1 back from the song list ----
 click_tab 6
 e2e_wait_editor ' song 0 name '
+# shellcheck disable=SC2010 # in the folder's order, as the program lists it
 mapfile -t songs < <(ls -U "$RUN_DIR/songs" | grep -i '\.tlp$')
 for ((index = 0; index < ${#songs[@]}; index++)); do
   [ "${songs[index]}" = groove1.tlp ] && break

@@ -49,9 +49,10 @@ class InputTrace {
 InputTrace g_Trace;
 
 // The editor's state that a test drives and cannot see in the input: the tab,
-// the tempo and its drag, song mode and position, the mute buttons, what is carried or
-// open, the current cell, the song name and the song list's choice. Written
-// whenever any of it changes, so a test can wait for an edit to be taken.
+// the tempo and its drag, song mode and position, the mute buttons, what is
+// carried or open, the current cell, the song name and the song list's choice.
+// Written whenever any of it changes, so a test can wait for an edit to be
+// taken.
 class EditorTrace {
  public:
   void AfterFrame(const Sequencer& seq) {

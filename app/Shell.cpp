@@ -23,10 +23,13 @@ namespace {
 #ifdef TESSALOOP_TRACE_INPUT
 // A build for the end-to-end tests writes what reached the input state into
 // the debug log whenever it changes, so that a test can see that real key
-// presses and mouse motion arrived.
-class InputTrace {
+// presses and mouse motion arrived; and, at the end, how many frames ran in
+// how long.
+class Trace {
  public:
-  void AfterFrame(const InputState& input) {
+  void AfterFrame(const InputState& input, uint32_t now) {
+    if (m_Frames++ == 0) m_FirstFrame = now;
+    m_LastFrame = now;
     char line[1024];
     int n = std::snprintf(
         line, sizeof line, "trace input: pointer %d %d motion %d %d buttons %d %d %d %d keys",
@@ -40,10 +43,19 @@ class InputTrace {
     WriteDebugLog(line);
   }
 
+  void Frames() const {
+    WriteDebugLog(("trace frames: " + std::to_string(m_Frames) + " in " +
+                   std::to_string(m_LastFrame - m_FirstFrame) + " ms")
+                      .c_str());
+  }
+
  private:
   char m_Last[1024] = {};
+  int64_t m_Frames = 0;
+  uint32_t m_FirstFrame = 0;
+  uint32_t m_LastFrame = 0;
 };
-InputTrace g_Trace;
+Trace g_Trace;
 
 void TraceEvent(const char* what) {
   WriteDebugLog((std::string("trace event: ") + what).c_str());
@@ -53,6 +65,7 @@ void TraceAudioStopped(const Sequencer& sequencer) {
   WriteDebugLog(
       ("trace audio: stopped after " + std::to_string(sequencer.CallbackFrames()) + " frames")
           .c_str());
+  g_Trace.Frames();
 }
 #else
 void TraceEvent(const char*) {}
@@ -177,7 +190,7 @@ void Shell::Close() {
 void Shell::RunFrame() {
   m_Sequencer->Frame();
 #ifdef TESSALOOP_TRACE_INPUT
-  g_Trace.AfterFrame(*m_Input);
+  g_Trace.AfterFrame(*m_Input, m_Platform.Milliseconds());
 #endif
   m_Display->CountFrame();
   m_Display->Present();

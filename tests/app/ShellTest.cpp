@@ -263,7 +263,10 @@ TEST_P(ShellCloseTest, StopsTheSoundThenClosesTheWindowAndEndsWithZero) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, ShellCloseTest,
-                         ::testing::Values(EventKind::kEscapePressed, EventKind::kCloseRequested));
+                         ::testing::Values(EventKind::kEscapePressed, EventKind::kCloseRequested),
+                         [](const ::testing::TestParamInfo<EventKind>& info) {
+                           return info.param == EventKind::kEscapePressed ? "Esc" : "CloseRequest";
+                         });
 
 TEST_F(ShellTest, MainLoopRunsUntilTheWindowIsGone) {
   StartShell();

@@ -82,7 +82,8 @@ void PlayOneRound(EditorRig& rig, int round) {
   rig.ClickAt(round == 0 ? 55 : 415, 677);
   rig.RunFrame();
   // Compose: drops, painting, notes, envelopes, slides and pans.
-  for (int t = 0; t < tracks; ++t) Drop(rig, (round + t * 5) % 16, t, (round + t) % 4, t == 1);
+  for (int t = 0; t < tracks; ++t)
+    Drop(rig, (round + t * 5) % 16, t, (round + t) % 4, t == 1);
   ChooseTab(rig, 1);
   DragOnCell(rig, 0, round % 4, 24, 12);
   HoverAndTap(rig, EditorRig::CellX(round % 4), EditorRig::CellY(0), key::kUp);
@@ -105,8 +106,8 @@ void PlayOneRound(EditorRig& rig, int round) {
 
   // The arrangement and song mode: short steps so that patterns change often.
   for (int t = 0; t < tracks; ++t)
-    for (int j = 0; j < 3; ++j) HoverAndTap(rig, j * 10 + 15, t * 10 + 705, j % 2 ? key::kA : key::kB);
-
+    for (int j = 0; j < 3; ++j)
+      HoverAndTap(rig, j * 10 + 15, t * 10 + 705, j % 2 ? key::kA : key::kB);
 
   // Tempo: drag up (faster), coarse with Ctrl, then fine with Shift.
   Press(rig, 290, 675);
@@ -122,10 +123,10 @@ void PlayOneRound(EditorRig& rig, int round) {
   rig.Key(key::kLeftShift, false);
   Release(rig);
 
-
   // Save under a typed name, then load the song back from the list.
   ChooseTab(rig, 7);
-  for (int i = 0; i < 12; ++i) rig.TapKey(key::kBackspace, 1);
+  for (int i = 0; i < 12; ++i)
+    rig.TapKey(key::kBackspace, 1);
   rig.TapKey(key::kS);
   rig.TapKey(key::kE);
   rig.TapKey(key::kS);

@@ -42,7 +42,8 @@ void ComposeBusySong(Sequencer& seq) {
       cell.SetNote();
     }
     seq.GetTrack(t).StorePattern(seq.m_Bank, 1 + t);
-    for (int p = 0; p < kArrangementLength; ++p) seq.m_Arrangement[t][p] = 1 + (p + t) % 6;
+    for (int p = 0; p < kArrangementLength; ++p)
+      seq.m_Arrangement[t][p] = 1 + (p + t) % 6;
   }
   seq.m_SamplesPerStep = 3000;
   seq.m_SongMode = 1;
@@ -62,7 +63,8 @@ int main() {
   std::ofstream(folder + "/asound.conf") << "pcm.!default {\n"
                                             "    type file\n"
                                             "    slave.pcm { type null }\n"
-                                            "    file \"|" TESSALOOP_AUDIO_PACER " /dev/null 352800\"\n"
+                                            "    file \"|" TESSALOOP_AUDIO_PACER
+                                            " /dev/null 352800\"\n"
                                             "    format \"raw\"\n"
                                             "}\n";
   setenv("ALSA_CONFIG_PATH", (folder + "/asound.conf").c_str(), 1);
@@ -121,17 +123,19 @@ int main() {
 
   const double period = 1e6 * MixBuffer::kFramesPerBuffer / kSampleRate;
   const double expected = ran * kSampleRate;
-  std::printf("latency under load: %.1f s, 6 tracks, %ld editor frames (%.0f a second), "
-              "%d song loads\n",
-              ran, frames, static_cast<double>(frames) / ran, loads);
+  std::printf(
+      "latency under load: %.1f s, 6 tracks, %ld editor frames (%.0f a second), "
+      "%d song loads\n",
+      ran, frames, static_cast<double>(frames) / ran, loads);
   std::printf("callbacks: %llu, %llu frames (%.1f%% of the %.0f the wall time asks for)\n",
               static_cast<unsigned long long>(times->count),
               static_cast<unsigned long long>(times->frames),
               100.0 * static_cast<double>(times->frames) / expected, expected);
-  std::printf("callback time: median %d us, 99th %d us, 99.9th %d us, worst %.0f us "
-              "(%.1f%% of the %.0f us period)\n",
-              times->Percentile(0.5), times->Percentile(0.99), times->Percentile(0.999),
-              times->worstSeconds * 1e6, 100.0 * times->worstSeconds * 1e6 / period, period);
+  std::printf(
+      "callback time: median %d us, 99th %d us, 99.9th %d us, worst %.0f us "
+      "(%.1f%% of the %.0f us period)\n",
+      times->Percentile(0.5), times->Percentile(0.99), times->Percentile(0.999),
+      times->worstSeconds * 1e6, 100.0 * times->worstSeconds * 1e6 / period, period);
   fs::current_path("/");
   fs::remove_all(folder);
   return 0;

@@ -90,12 +90,12 @@ bool Shell::Start() {
   g_Display = m_Display.get();
 
   // 2. The main window, its size taken from the Display.
-  WindowSpec spec;
-  spec.title = "Tessaloop";
-  spec.width = m_Display->m_Width;
-  spec.height = m_Display->m_Height;
-  spec.fullScreen = m_Display->m_FullScreen;
-  if (!m_Platform.CreateMainWindow(spec)) {
+  WindowSettings settings;
+  settings.title = "Tessaloop";
+  settings.width = m_Display->m_Width;
+  settings.height = m_Display->m_Height;
+  settings.fullScreen = m_Display->m_FullScreen;
+  if (!m_Platform.CreateMainWindow(settings)) {
     // Without a window the program can do nothing; say why where the user
     // looks (the terminal) and where a report would look (a fresh log, so the
     // line is not taken for part of an older run).

@@ -36,7 +36,7 @@ void HeadlessPlatform::AdvanceTime(uint32_t milliseconds) {
   m_Time = Milliseconds() + milliseconds;
 }
 
-bool HeadlessPlatform::CreateMainWindow(const WindowSpec& /*spec*/) {
+bool HeadlessPlatform::CreateMainWindow(const WindowSettings& /*settings*/) {
   m_WindowOpen = m_WindowAvailable;
   return m_WindowOpen;
 }

@@ -46,7 +46,7 @@ class HeadlessPlatform : public Platform {
   int WaitCount() const { return m_Waits; }
 
   // ---- Platform ----
-  bool CreateMainWindow(const WindowSpec& spec) override;
+  bool CreateMainWindow(const WindowSettings& settings) override;
   void ShowMainWindow() override { m_WindowShown = true; }
   void CloseMainWindow() override;
   std::string VideoDriver() const override { return "headless"; }

@@ -51,7 +51,7 @@ class DummyVideo : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    ASSERT_TRUE(platform.CreateMainWindow(WindowSpec{})) << platform.LastError();
+    ASSERT_TRUE(platform.CreateMainWindow(WindowSettings{})) << platform.LastError();
     platform.ShowMainWindow();
     Drain(platform);
   }
@@ -76,7 +76,7 @@ TEST(SdlPlatform, NoDisplayMeansNoWindow) {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"})
     unsetenv(name);
   SdlPlatform platform;
-  if (platform.CreateMainWindow(WindowSpec{})) {
+  if (platform.CreateMainWindow(WindowSettings{})) {
     // Only a real display (a console with KMS) may still open a window.
     const std::string driver = platform.VideoDriver();
     ASSERT_NE(driver, "offscreen");

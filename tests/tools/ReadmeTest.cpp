@@ -20,7 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Source(const std::string& path) { return ReadFile(SourceDir() + "/" + path); }
+std::string Source(const std::string& path) {
+  return ReadFile(SourceDir() + "/" + path);
+}
 
 // The README's lines from a heading to the next heading of the same or a
 // higher level.
@@ -54,14 +56,22 @@ std::vector<std::string> Matches(const std::string& text, const std::string& pat
 
 // The key names the README uses, each as the name of its key-code constant.
 std::string KeyConstant(const std::string& name) {
-  static const std::map<std::string, std::string> kNamed = {
-      {"Delete", "kDelete"}, {"F1", "kF1"},         {"F5", "kF5"},
-      {"F6", "kF6"},         {"Esc", "kEscape"},    {"Return", "kReturn"},
-      {"Backspace", "kBackspace"}, {"Up", "kUp"},   {"Down", "kDown"},
-      {"Left", "kLeft"},     {"Right", "kRight"},   {"Shift", "kLeftShift"},
-      {"Ctrl", "kLeftControl"}};
+  static const std::map<std::string, std::string> kNamed = {{"Delete", "kDelete"},
+                                                            {"F1", "kF1"},
+                                                            {"F5", "kF5"},
+                                                            {"F6", "kF6"},
+                                                            {"Esc", "kEscape"},
+                                                            {"Return", "kReturn"},
+                                                            {"Backspace", "kBackspace"},
+                                                            {"Up", "kUp"},
+                                                            {"Down", "kDown"},
+                                                            {"Left", "kLeft"},
+                                                            {"Right", "kRight"},
+                                                            {"Shift", "kLeftShift"},
+                                                            {"Ctrl", "kLeftControl"}};
   if (auto it = kNamed.find(name); it != kNamed.end()) return it->second;
-  if (name.size() == 1 && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9')))
+  if (name.size() == 1 &&
+      ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9')))
     return "k" + name;
   return "";
 }
@@ -73,14 +83,17 @@ std::set<std::string> DocumentedKeys(const std::string& readme) {
   for (const std::string& section : {keysSection, mouseSection}) {
     for (const std::string& bold : Matches(section, R"(\*\*([^*]+)\*\*)", 1)) {
       std::istringstream words(bold);
-      for (std::string word; words >> word;) keys.insert(word);
+      for (std::string word; words >> word;)
+        keys.insert(word);
     }
   }
   // Ranges are written as the first and last key: **A**-**Z**, **0**-**9**.
   if (keys.count("A") && keys.count("Z"))
-    for (char c = 'A'; c <= 'Z'; ++c) keys.insert(std::string(1, c));
+    for (char c = 'A'; c <= 'Z'; ++c)
+      keys.insert(std::string(1, c));
   if (keys.count("0") && keys.count("9"))
-    for (char c = '0'; c <= '9'; ++c) keys.insert(std::string(1, c));
+    for (char c = '0'; c <= '9'; ++c)
+      keys.insert(std::string(1, c));
   keys.erase("Save");  // the buttons of the PATTERNS tab, not keys
   keys.erase("Load");
   return keys;
@@ -128,7 +141,8 @@ TEST(Readme, EveryKeyItNamesIsReadAndEveryKeyReadIsNamed) {
   for (const std::string& used : Matches(editor, R"(key::(k[A-Za-z0-9]+))", 1)) {
     if (used == "kLetters" || used == "kDigits") continue;
     bool named = false;
-    for (const std::string& name : documented) named = named || KeyConstant(name) == used;
+    for (const std::string& name : documented)
+      named = named || KeyConstant(name) == used;
     EXPECT_TRUE(named) << "the editor reads key::" << used << " but the README does not say so";
   }
 }

@@ -24,10 +24,12 @@ namespace {
 // A build for the end-to-end tests writes what reached the input state into
 // the debug log whenever it changes, so that a test can see that real key
 // presses and mouse motion arrived, and when the click hold and the key delay
-// have run out.
-class InputTrace {
+// have run out; and, at the end, how many frames ran in how long.
+class Trace {
  public:
-  void AfterFrame(const InputState& input) {
+  void AfterFrame(const InputState& input, uint32_t now) {
+    if (m_Frames++ == 0) m_FirstFrame = now;
+    m_LastFrame = now;
     char line[1024];
     int n = std::snprintf(
         line, sizeof line,
@@ -43,10 +45,19 @@ class InputTrace {
     WriteDebugLog(line);
   }
 
+  void Frames() const {
+    WriteDebugLog(("trace frames: " + std::to_string(m_Frames) + " in " +
+                   std::to_string(m_LastFrame - m_FirstFrame) + " ms")
+                      .c_str());
+  }
+
  private:
   char m_Last[1024] = {};
+  int64_t m_Frames = 0;
+  uint32_t m_FirstFrame = 0;
+  uint32_t m_LastFrame = 0;
 };
-InputTrace g_Trace;
+Trace g_Trace;
 
 // The editor's state that a test drives and cannot see in the input: the tab,
 // the tempo and its drag, song mode and position, the mute buttons, what is
@@ -86,6 +97,7 @@ void TraceAudioStopped(const Sequencer& sequencer) {
   WriteDebugLog(
       ("trace audio: stopped after " + std::to_string(sequencer.CallbackFrames()) + " frames")
           .c_str());
+  g_Trace.Frames();
 }
 #else
 void TraceEvent(const char*) {}
@@ -110,12 +122,12 @@ bool Shell::Start() {
   g_Display = m_Display.get();
 
   // 2. The main window, its size taken from the Display.
-  WindowSpec spec;
-  spec.title = "Tessaloop";
-  spec.width = m_Display->m_Width;
-  spec.height = m_Display->m_Height;
-  spec.fullScreen = m_Display->m_FullScreen;
-  if (!m_Platform.CreateMainWindow(spec)) {
+  WindowSettings settings;
+  settings.title = "Tessaloop";
+  settings.width = m_Display->m_Width;
+  settings.height = m_Display->m_Height;
+  settings.fullScreen = m_Display->m_FullScreen;
+  if (!m_Platform.CreateMainWindow(settings)) {
     // Without a window the program can do nothing; say why where the user
     // looks (the terminal) and where a report would look (a fresh log, so the
     // line is not taken for part of an older run).
@@ -210,7 +222,7 @@ void Shell::Close() {
 void Shell::RunFrame() {
   m_Sequencer->Frame();
 #ifdef TESSALOOP_TRACE_INPUT
-  g_Trace.AfterFrame(*m_Input);
+  g_Trace.AfterFrame(*m_Input, m_Platform.Milliseconds());
   g_EditorTrace.AfterFrame(*m_Sequencer);
 #endif
   m_Display->CountFrame();

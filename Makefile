@@ -8,6 +8,10 @@
 #   make bench   build and run the benchmarks
 #   make data    rebuild the art generator and regenerate data/ and userbitmaps/
 #   make format  format the sources with clang-format
+#   make install install the programs, art, launcher, desktop entries and manual
+#                pages under PREFIX (default /usr/local)
+#   make package build a Debian package (build/release/tessaloop_*.deb)
+#   make docs    retake the README's screenshots (docs/) from the real window
 #   make fuzz        build the libFuzzer targets with clang and run each for
 #                    FUZZ_SECONDS (default 600)
 #   make fuzz-short  the same for about 30 s each; part of the full check
@@ -25,9 +29,10 @@ FUZZ_SHORT_SECONDS ?= 30
 SOAK_SECONDS ?= 600
 SOAK_PROGRAM ?= tessaloop3
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
 .PHONY: run test deps build bench data format format-check clean fuzz fuzz-short \
-	test-release test-asan test-tsan soak
+	test-release test-asan test-tsan install package docs soak
 
 deps:
 	@./scripts/install-deps.sh
@@ -80,6 +85,16 @@ fuzz: deps
 
 fuzz-short: deps
 	JOBS=$(JOBS) ./fuzz/run-fuzzers.sh $(FUZZ_SHORT_SECONDS)
+
+docs: build
+	mkdir -p docs
+	cd $(BUILD) && TESSALOOP_DOCS_DIR=$(CURDIR)/docs ctest -R readme_screenshot --output-on-failure
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # Not part of make test: ten minutes of one program.
 soak: deps

@@ -28,15 +28,20 @@ namespace {
 #ifdef TESSALOOP_TRACE_INPUT
 // A build for the end-to-end tests writes what reached the input state into
 // the debug log whenever it changes, so that a test can see that real key
-// presses and mouse motion arrived.
-class InputTrace {
+// presses and mouse motion arrived, and when the click hold and the key delay
+// have run out; and, at the end, how many frames ran in how long.
+class Trace {
  public:
-  void AfterFrame(const InputState& input) {
+  void AfterFrame(const InputState& input, uint32_t now) {
+    if (m_Frames++ == 0) m_FirstFrame = now;
+    m_LastFrame = now;
     char line[1024];
     int n = std::snprintf(
-        line, sizeof line, "trace input: pointer %d %d motion %d %d buttons %d %d %d %d keys",
-        input.m_MouseX, input.m_MouseY, input.m_MotionX, input.m_MotionY, input.m_Buttons[0],
-        input.m_Buttons[1], input.m_Buttons[2], input.m_Buttons[3]);
+        line, sizeof line,
+        "trace input: hold %d delay %d pointer %d %d motion %d %d buttons %d %d %d %d keys",
+        input.m_ClickDelay, input.m_KeyDelay, input.m_MouseX, input.m_MouseY, input.m_MotionX,
+        input.m_MotionY, input.m_Buttons[0], input.m_Buttons[1], input.m_Buttons[2],
+        input.m_Buttons[3]);
     for (int code = 0; code < 256 && n < static_cast<int>(sizeof line) - 4; ++code) {
       if (input.m_Keys[code] & 0x80) n += std::snprintf(line + n, sizeof line - n, " %02X", code);
     }
@@ -45,10 +50,49 @@ class InputTrace {
     WriteDebugLog(line);
   }
 
+  void Frames() const {
+    WriteDebugLog(("trace frames: " + std::to_string(m_Frames) + " in " +
+                   std::to_string(m_LastFrame - m_FirstFrame) + " ms")
+                      .c_str());
+  }
+
  private:
   char m_Last[1024] = {};
+  int64_t m_Frames = 0;
+  uint32_t m_FirstFrame = 0;
+  uint32_t m_LastFrame = 0;
 };
-InputTrace g_Trace;
+Trace g_Trace;
+
+// The editor's state that a test drives and cannot see in the input: the tab,
+// the tempo and its drag, song mode and position, the mute buttons, what is
+// carried or open, the current cell, the song name and the song list's choice.
+// Written whenever any of it changes, so a test can wait for an edit to be
+// taken.
+class EditorTrace {
+ public:
+  void AfterFrame(const Sequencer& seq) {
+    std::string line = "trace editor: tab " + std::to_string(seq.m_Tab) + " tempo " +
+                       std::to_string(seq.m_SamplesPerStep.Load()) + " song-mode " +
+                       std::to_string(seq.m_SongMode.Load()) + " tempo-drag " +
+                       std::to_string(seq.m_TempoDrag) + " position " +
+                       std::to_string(seq.m_Position.Load()) + " mute ";
+    for (int t = 0; t < seq.TrackCount(); ++t)
+      line += seq.GetTrack(t).m_Mute ? '1' : '0';
+    line += " carried " + std::to_string(seq.m_PaletteDrag) + " menu " +
+            std::to_string(seq.m_PaletteReplace) + " cell " + std::to_string(seq.m_SelectedTrack) +
+            " " + std::to_string(seq.m_SelectedStep) + " song " +
+            std::to_string(seq.m_SelectedSong) + " name \"" +
+            std::string(seq.m_Name, strnlen(seq.m_Name, sizeof seq.m_Name)) + "\"";
+    if (line == m_Last) return;
+    m_Last = line;
+    WriteDebugLog(line.c_str());
+  }
+
+ private:
+  std::string m_Last;
+};
+EditorTrace g_EditorTrace;
 
 void TraceEvent(const char* what) {
   WriteDebugLog((std::string("trace event: ") + what).c_str());
@@ -58,6 +102,7 @@ void TraceAudioStopped(const Sequencer& sequencer) {
   WriteDebugLog(
       ("trace audio: stopped after " + std::to_string(sequencer.CallbackFrames()) + " frames")
           .c_str());
+  g_Trace.Frames();
 }
 #else
 void TraceEvent(const char*) {}
@@ -112,12 +157,12 @@ bool Shell::Start() {
   g_Display = m_Display.get();
 
   // 2. The main window, its size taken from the Display.
-  WindowSpec spec;
-  spec.title = "Tessaloop";
-  spec.width = m_Display->m_Width;
-  spec.height = m_Display->m_Height;
-  spec.fullScreen = m_Display->m_FullScreen;
-  if (!m_Platform.CreateMainWindow(spec)) {
+  WindowSettings settings;
+  settings.title = "Tessaloop";
+  settings.width = m_Display->m_Width;
+  settings.height = m_Display->m_Height;
+  settings.fullScreen = m_Display->m_FullScreen;
+  if (!m_Platform.CreateMainWindow(settings)) {
     // Without a window the program can do nothing; say why where the user
     // looks (the terminal) and where a report would look (a fresh log, so the
     // line is not taken for part of an older run).
@@ -240,7 +285,8 @@ void Shell::Close() {
 void Shell::RunFrame() {
   m_Sequencer->Frame();
 #ifdef TESSALOOP_TRACE_INPUT
-  g_Trace.AfterFrame(*m_Input);
+  g_Trace.AfterFrame(*m_Input, m_Platform.Milliseconds());
+  g_EditorTrace.AfterFrame(*m_Sequencer);
 #endif
   m_Display->CountFrame();
   m_Display->Present();

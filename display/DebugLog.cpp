@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,8 @@ namespace tessaloop {
 
 namespace {
 
+std::atomic<bool> g_DebugLogEnabled{true};
+
 std::string WorkingFolder() {
   char buffer[4096];
   return ::getcwd(buffer, sizeof buffer) != nullptr ? buffer : ".";
@@ -18,7 +21,12 @@ std::string WorkingFolder() {
 
 }  // namespace
 
+void SetDebugLogEnabled(bool enabled) {
+  g_DebugLogEnabled.store(enabled, std::memory_order_relaxed);
+}
+
 bool StartDebugLog() {
+  if (!g_DebugLogEnabled.load(std::memory_order_relaxed)) return true;
   std::FILE* file = std::fopen(kDebugLogPath, "w");
   if (file != nullptr) {
     const bool written = std::fputs("DEBUG LOG\n", file) >= 0;
@@ -33,6 +41,7 @@ bool StartDebugLog() {
 }
 
 void WriteDebugLog(const char* message) {
+  if (!g_DebugLogEnabled.load(std::memory_order_relaxed)) return;
   if (message == nullptr) message = "";
   if (std::FILE* file = std::fopen(kDebugLogPath, "a")) {
     const bool written = std::fputs(message, file) >= 0 && std::fputs("\n", file) >= 0;

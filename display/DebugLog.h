@@ -14,10 +14,16 @@ constexpr const char* kDebugLogPath = "debug.txt";
 
 // Creates or empties the log and writes its first line, "DEBUG LOG". False
 // when the file cannot be written; standard error then says so in one line.
+// (True, doing nothing, while the log is turned off.)
 bool StartDebugLog();
 
 // Appends the message and a line end; to standard error when the file cannot
 // be written.
 void WriteDebugLog(const char* message);
+
+// On by default. A tool that runs the program's code in the program's folder
+// (the exporter) turns the log off, so that the log of the program, which may
+// be running there at the same time, is neither emptied nor added to.
+void SetDebugLogEnabled(bool enabled);
 
 }  // namespace tessaloop

@@ -36,7 +36,7 @@ void HeadlessPlatform::AdvanceTime(uint32_t milliseconds) {
   m_Time = Milliseconds() + milliseconds;
 }
 
-bool HeadlessPlatform::CreateMainWindow(const WindowSpec& /*spec*/) {
+bool HeadlessPlatform::CreateMainWindow(const WindowSettings& /*settings*/) {
   m_WindowOpen = m_WindowAvailable;
   return m_WindowOpen;
 }
@@ -60,6 +60,7 @@ bool HeadlessPlatform::PollEvent(PlatformEvent& event) {
 
 void HeadlessPlatform::Present(const FrameView& frame) {
   ++m_PresentCount;
+  if (!m_KeepFrames) return;
   m_LastFrame.width = frame.width;
   m_LastFrame.height = frame.height;
   m_LastFrame.pixels.resize(static_cast<size_t>(frame.width) * frame.height);

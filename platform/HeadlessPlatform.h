@@ -32,6 +32,9 @@ class HeadlessPlatform : public Platform {
   void SetWindowAvailable(bool available) { m_WindowAvailable = available; }
   void SetKeyboardAvailable(bool available) { m_KeyboardAvailable = available; }
   void SetMouseAvailable(bool available) { m_MouseAvailable = available; }
+  // Whether Present keeps a copy of each frame (on by default). Long scripted
+  // runs that never look at frames save the conversion of every pixel.
+  void SetKeepFrames(bool keep) { m_KeepFrames = keep; }
 
   // ---- What happened ----
   int PresentCount() const { return m_PresentCount; }
@@ -43,7 +46,7 @@ class HeadlessPlatform : public Platform {
   int WaitCount() const { return m_Waits; }
 
   // ---- Platform ----
-  bool CreateMainWindow(const WindowSpec& spec) override;
+  bool CreateMainWindow(const WindowSettings& settings) override;
   void ShowMainWindow() override { m_WindowShown = true; }
   void CloseMainWindow() override;
   std::string VideoDriver() const override { return "headless"; }
@@ -70,6 +73,7 @@ class HeadlessPlatform : public Platform {
   bool m_WindowAvailable = true;
   bool m_KeyboardAvailable = true;
   bool m_MouseAvailable = true;
+  bool m_KeepFrames = true;
   bool m_WindowOpen = false;
   bool m_WindowShown = false;
   int m_PresentCount = 0;

@@ -37,7 +37,7 @@ struct PlatformEvent {
   int code = 0;  // exit code of kQuit
 };
 
-struct WindowSpec {
+struct WindowSettings {
   const char* title = "Tessaloop";
   int width = 1024;  // the back buffer's size; also the window's client size
   int height = 768;
@@ -74,7 +74,7 @@ class Platform {
   // ---- Window ----
   // Makes the main window (not yet shown). False when no window can be made,
   // including when the only video driver available draws nowhere.
-  virtual bool CreateMainWindow(const WindowSpec& spec) = 0;
+  virtual bool CreateMainWindow(const WindowSettings& settings) = 0;
   virtual void ShowMainWindow() = 0;
   // Destroys the window; a kQuit event with code 0 follows.
   virtual void CloseMainWindow() = 0;

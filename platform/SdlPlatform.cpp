@@ -100,15 +100,15 @@ bool SdlPlatform::StartVideo() {
   return true;
 }
 
-bool SdlPlatform::CreateMainWindow(const WindowSpec& spec) {
+bool SdlPlatform::CreateMainWindow(const WindowSettings& settings) {
   if (m_Window != nullptr) return true;
   m_Error.clear();
   if (!StartVideo()) return false;
 
   Uint32 flags = SDL_WINDOW_HIDDEN;
-  flags |= spec.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
-  m_Window = SDL_CreateWindow(spec.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                              spec.width, spec.height, flags);
+  flags |= settings.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
+  m_Window = SDL_CreateWindow(settings.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                              settings.width, settings.height, flags);
   if (m_Window == nullptr) {
     m_Error = std::string("the window could not be made (") + SDL_GetError() + ")";
     return false;
@@ -119,7 +119,7 @@ bool SdlPlatform::CreateMainWindow(const WindowSpec& spec) {
   }
   // The picture keeps its shape whatever the window's size: scaled to fit,
   // bordered in black.
-  SDL_RenderSetLogicalSize(m_Renderer, spec.width, spec.height);
+  SDL_RenderSetLogicalSize(m_Renderer, settings.width, settings.height);
   m_QuitPending = false;
   m_MouseLost = true;
   return true;

@@ -27,7 +27,7 @@ class SdlPlatform : public Platform {
   SdlPlatform(const SdlPlatform&) = delete;
   SdlPlatform& operator=(const SdlPlatform&) = delete;
 
-  bool CreateMainWindow(const WindowSpec& spec) override;
+  bool CreateMainWindow(const WindowSettings& settings) override;
   void ShowMainWindow() override;
   void CloseMainWindow() override;
   std::string VideoDriver() const override;

@@ -12,6 +12,7 @@
 
 namespace tessaloop {
 
+struct CallbackTimes;
 class Display;
 class InputState;
 class WavetableBank;
@@ -67,6 +68,10 @@ class Sequencer {
   int RenderBlock(float* out, unsigned long frames);
   // Frames handed to the device so far (written by the audio thread).
   uint64_t CallbackFrames() const { return m_CallbackFrames; }
+  // Has the stream callback time itself into times (for measurements); set
+  // before StartAudio, read after StopAudio.
+  void TimeCallbacks(CallbackTimes* times) { m_CallbackTimes = times; }
+  CallbackTimes* CallbackTimer() const { return m_CallbackTimes; }
 
   // ---- Editor (editor/) ----
   void Frame();
@@ -127,6 +132,7 @@ class Sequencer {
   Display* m_Display;
   InputState* m_Input;
   bool m_AudioInitialised = false;
+  CallbackTimes* m_CallbackTimes = nullptr;
   Relaxed<uint64_t> m_CallbackFrames{0};
 };
 

@@ -49,7 +49,7 @@ struct Call {
 class ScriptedPlatform : public HeadlessPlatform {
  public:
   std::vector<Call> calls;
-  WindowSpec spec;
+  WindowSettings settings;
   std::function<void()> onWait;
 
   std::vector<std::string> Names() const {
@@ -64,8 +64,8 @@ class ScriptedPlatform : public HeadlessPlatform {
     return nullptr;
   }
 
-  bool CreateMainWindow(const WindowSpec& s) override {
-    spec = s;
+  bool CreateMainWindow(const WindowSettings& s) override {
+    settings = s;
     Note("create window");
     return HeadlessPlatform::CreateMainWindow(s);
   }
@@ -133,10 +133,10 @@ TEST_F(ShellTest, StartsUpInOrder) {
   EXPECT_GT(keyboard.logLines, create.logLines) << "the Display was set up before the input";
   EXPECT_EQ(platform.MouseAcquireCount(), 1);
 
-  EXPECT_EQ(std::string(platform.spec.title), "Tessaloop");
-  EXPECT_EQ(platform.spec.width, 1024);
-  EXPECT_EQ(platform.spec.height, 768);
-  EXPECT_FALSE(platform.spec.fullScreen);
+  EXPECT_EQ(std::string(platform.settings.title), "Tessaloop");
+  EXPECT_EQ(platform.settings.width, 1024);
+  EXPECT_EQ(platform.settings.height, 768);
+  EXPECT_FALSE(platform.settings.fullScreen);
 
   // The process-wide references lead to the three objects, and the sound runs.
   EXPECT_EQ(g_Display, shell->GetDisplay());
@@ -174,9 +174,9 @@ TEST_F(ShellTest, StartsUpInOrder) {
 
 TEST_F(ShellTest, FullScreenProgramAsksForAFullScreenWindow) {
   StartShell(6, true);
-  EXPECT_TRUE(platform.spec.fullScreen);
-  EXPECT_EQ(platform.spec.width, 1024);
-  EXPECT_EQ(platform.spec.height, 768);
+  EXPECT_TRUE(platform.settings.fullScreen);
+  EXPECT_EQ(platform.settings.width, 1024);
+  EXPECT_EQ(platform.settings.height, 768);
   EXPECT_TRUE(g_Display->m_FullScreen);
   EXPECT_EQ(g_Sequencer->TrackCount(), 6);
 }
@@ -343,7 +343,10 @@ TEST_P(ShellCloseTest, StopsTheSoundThenClosesTheWindowAndEndsWithZero) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, ShellCloseTest,
-                         ::testing::Values(EventKind::kEscapePressed, EventKind::kCloseRequested));
+                         ::testing::Values(EventKind::kEscapePressed, EventKind::kCloseRequested),
+                         [](const ::testing::TestParamInfo<EventKind>& info) {
+                           return info.param == EventKind::kEscapePressed ? "Esc" : "CloseRequest";
+                         });
 
 TEST_F(ShellTest, MainLoopRunsUntilTheWindowIsGone) {
   StartShell();

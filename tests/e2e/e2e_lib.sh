@@ -4,7 +4,7 @@
 #
 # A test sources this file, then calls the functions below. On failure the
 # test folder (logs, screenshots) is kept and its path printed; the capture
-# file is always deleted.
+# file is deleted (unless TESSALOOP_KEEP_CAPTURE is set, for a look at it).
 
 set -u
 
@@ -23,7 +23,7 @@ e2e_cleanup() {
   for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
     kill "${E2E_PIDS[i]}" 2>/dev/null && wait "${E2E_PIDS[i]}" 2>/dev/null
   done
-  rm -f "$CAPTURE"
+  [ -n "${TESSALOOP_KEEP_CAPTURE:-}" ] || rm -f "$CAPTURE"
   if [ "$E2E_FAILED" = 0 ] && [ -z "${TESSALOOP_KEEP_TEST_FOLDERS:-}" ]; then
     rm -rf "$E2E_DIR"
   else
@@ -190,4 +190,167 @@ e2e_expect_art() {
     "$E2E_DIR/art-$x-$y.png" null: 2>&1)
   [ "$differing" = 0 ] ||
     e2e_fail "$(basename "$file") is not at ($x, $y): $differing of $((w * h)) pixels differ"
+}
+
+# ---- The window of a program started with e2e_start_program ----
+
+# Waits for the window titled Tessaloop to appear and take the focus, and for
+# the input devices to be set up; the window id is then in WID.
+e2e_wait_for_window() {
+  local i
+  WID=$(timeout 20 xdotool search --sync --name '^Tessaloop$' 2>/dev/null | head -n 1)
+  [ -n "$WID" ] || e2e_fail "no window titled Tessaloop"
+  for ((i = 0; i < 100; i++)); do
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$WID" ] && break
+    sleep 0.05
+  done
+  [ "$(xdotool getwindowfocus 2>/dev/null)" = "$WID" ] || e2e_fail "the window did not get the focus"
+  e2e_wait_for_log '^DirectInput Mouse SetCooperativeLevel established$' 20
+}
+
+e2e_capture_size() { stat -c %s "$CAPTURE" 2>/dev/null || echo 0; }
+
+# ---- Acting as a user on a "_trace" build ----
+# The trace build writes its input state ("trace input: hold H delay D pointer
+# X Y motion MX MY buttons L R 0 0 keys CODES") and its editor state ("trace
+# editor: tab T tempo S ...") into debug.txt after every frame in which they
+# changed. The helpers below act with xdotool and then wait until a frame has
+# taken the action, so a slow frame never makes a test lose a key or a click.
+
+# Waits up to $3 seconds (default 5) until the last "trace $1:" line matches
+# the extended regular expression $2.
+e2e_wait_trace() {
+  local kind=$1 pattern=$2 seconds=${3:-5} i last
+  for ((i = 0; i < seconds * 50; i++)); do
+    last=$(grep "^trace $kind: " "$LOG" | tail -n 1)
+    [[ $last =~ $pattern ]] && return 0
+    kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the program ended while waiting for /$pattern/"
+    sleep 0.02
+  done
+  e2e_fail "the $kind state did not come to /$pattern/ within $seconds s; it is: $last"
+}
+e2e_wait_input() { e2e_wait_trace input "$@"; }
+e2e_wait_editor() { e2e_wait_trace editor "$@"; }
+
+# The PC scan code (two hex digits, as the input trace shows it) of an
+# xdotool key name.
+e2e_scan_code() {
+  local letters=1E302E20122122231724252632311819101F1314162F112D152C
+  case $1 in
+    [a-z]) local n=$(($(printf '%d' "'$1") - 97)) && echo "${letters:n*2:2}" ;;
+    [1-9]) printf '%02X\n' $(($1 + 1)) ;;
+    0) echo 0B ;;
+    Escape) echo 01 ;;
+    BackSpace) echo 0E ;;
+    Return) echo 1C ;;
+    Control_L) echo 1D ;;
+    Shift_L) echo 2A ;;
+    F5) echo 3F ;;
+    F6) echo 40 ;;
+    Up) echo C8 ;;
+    Left) echo CB ;;
+    Right) echo CD ;;
+    Down) echo D0 ;;
+    Delete) echo D3 ;;
+    *) e2e_fail "no scan code known for the key $1" ;;
+  esac
+}
+
+# The pointer, as the program has it: it starts at the top-left corner and
+# follows relative motion one to one. PX and PY follow it here.
+PX=0
+PY=0
+# Brings the program's pointer to (0, 0) whatever it was: far up and left, where
+# it stops at the edge while the raw motion it sums goes on 3000 further.
+e2e_pointer_home() {
+  local motion mx my
+  motion=$(grep '^trace input: ' "$LOG" | tail -n 1 | sed -n 's/.* motion \(-*[0-9]*\) \(-*[0-9]*\) .*/\1 \2/p')
+  read -r mx my <<<"${motion:-0 0}"
+  xdotool mousemove_relative -- -3000 -3000
+  PX=0
+  PY=0
+  e2e_wait_input " pointer 0 0 motion $((mx - 3000)) $((my - 3000)) "
+}
+e2e_move_to() {
+  xdotool mousemove_relative -- $(($1 - PX)) $(($2 - PY))
+  PX=$1
+  PY=$2
+  e2e_wait_input " pointer $1 $2 "
+}
+# Left (1) or right (3) button down until a frame has seen it, then held for
+# at least 100 ms in all. Waits first until no click hold is running, since the
+# program reads both buttons as up while one is.
+e2e_button_down() {
+  local button=${1:-1} field=" buttons 128 0 "
+  [ "$button" = 3 ] && field=" buttons 0 128 "
+  e2e_wait_input '^trace input: hold 0 ' 5
+  xdotool mousedown "$button"
+  e2e_wait_input "$field"
+  sleep 0.1
+}
+e2e_button_up() {
+  xdotool mouseup "${1:-1}"
+  e2e_wait_input " buttons 0 0 0 0 "
+}
+e2e_click_at() {
+  e2e_move_to "$1" "$2"
+  e2e_button_down 1
+  e2e_button_up 1
+}
+# A key down until a frame has seen it, and up again until a frame has seen
+# that; e2e_tap holds it for at least 100 ms between.
+e2e_key_down() {
+  local code
+  code=$(e2e_scan_code "$1")
+  xdotool keydown "$1"
+  e2e_wait_input " keys( [0-9A-F]{2})* $code( |$)"
+}
+e2e_key_up() {
+  local code
+  code=$(e2e_scan_code "$1")
+  xdotool keyup "$1"
+  local i
+  for ((i = 0; i < 250; i++)); do
+    [[ $(grep '^trace input: ' "$LOG" | tail -n 1) =~ \ keys(\ [0-9A-F]{2})*\ $code(\ |$) ]] ||
+      return 0
+    sleep 0.02
+  done
+  e2e_fail "the key $1 still reads as held"
+}
+e2e_tap() {
+  e2e_key_down "$1"
+  sleep 0.1
+  e2e_key_up "$1"
+}
+# A field of the last "trace editor:" line: the word after its name, or for
+# name the text between the quotes.
+e2e_editor_field() {
+  local last
+  last=$(grep '^trace editor: ' "$LOG" | tail -n 1)
+  if [ "$1" = name ]; then
+    sed 's/.* name "\(.*\)"$/\1/' <<<"$last"
+  else
+    sed -n "s/.* $1 \([^ ]*\).*/\1/p" <<<"$last"
+  fi
+}
+# A key that repeats by the key delay (name entry, the song list), held until
+# the editor field $2 has changed (or, given $3, has come to that value): waits
+# until no delay runs, holds the key at least 100 ms and lets it go once the
+# field is seen to change. A slow moment may still let the key repeat once;
+# the callers check the field and correct it as a user would.
+e2e_hold_key_until() {
+  local key=$1 field=$2 want=${3-} before now started left i
+  e2e_wait_input '^trace input: hold [0-9]+ delay 0 ' 5
+  before=$(e2e_editor_field "$field")
+  started=$(date +%s%N)
+  xdotool keydown "$key"
+  for ((i = 0; i < 250; i++)); do
+    now=$(e2e_editor_field "$field")
+    if [ $# -ge 3 ]; then [ "$now" = "$want" ] && break; else [ "$now" != "$before" ] && break; fi
+    sleep 0.02
+  done
+  left=$((100000000 - ($(date +%s%N) - started)))
+  [ "$left" -gt 0 ] && sleep "0.$(printf '%09d' "$left")"
+  e2e_key_up "$key"
+  [ "$i" -lt 250 ] || e2e_fail "holding $key did not change the editor's $field (it is \"$now\")"
 }

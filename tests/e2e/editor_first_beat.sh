@@ -20,13 +20,7 @@ e2e_require Xvfb xdotool od awk /usr/bin/import
 e2e_prepare_run_folder "$SOURCE_DIR" "$PACER"
 e2e_start_xvfb
 e2e_start_program "$PROGRAM" -u SDL_VIDEODRIVER
-WID=$(timeout 20 xdotool search --sync --name '^Tessaloop$' 2>/dev/null | head -n 1)
-[ -n "$WID" ] || e2e_fail "no window titled Tessaloop"
-for ((i = 0; i < 100; i++)); do
-  [ "$(xdotool getwindowfocus 2>/dev/null)" = "$WID" ] && break
-  sleep 0.05
-done
-e2e_wait_for_log '^DirectInput Mouse SetCooperativeLevel established$' 20
+e2e_wait_for_window
 sleep 1
 
 # ---- Acting as the user ----
@@ -46,17 +40,16 @@ click_at() { move_to "$1" "$2"; press; release; }
 # Keys are read as held levels once a frame: each is held longer than a frame,
 # and the next comes after the name entry's quarter-second repeat delay.
 hold_key() { xdotool keydown "$1"; sleep "${2:-0.12}"; xdotool keyup "$1"; sleep 0.35; }
-capture_size() { stat -c %s "$CAPTURE" 2>/dev/null || echo 0; }
 
-before=$(capture_size)
+before=$(e2e_capture_size)
 sleep 0.5
-[ "$(capture_size)" -gt "$before" ] || e2e_fail "the sound stream is not running"
+[ "$(e2e_capture_size)" -gt "$before" ] || e2e_fail "the sound stream is not running"
 
 # Palette square 4 (slot 9) carried to track 1, step 5, and dropped there.
 move_to 224 632
 press
 move_to 288 56
-silent_until=$(capture_size)
+silent_until=$(e2e_capture_size)
 release
 e2e_note "sound dropped on track 1, step 5"
 
@@ -83,7 +76,7 @@ xdotool keyup b
 sleep 0.15
 
 click_at 55 677 # song mode on
-song_mode_from=$(capture_size)
+song_mode_from=$(e2e_capture_size)
 e2e_note "pattern B stored, arranged and playing in song mode"
 sleep 5
 e2e_screenshot song-mode
@@ -132,7 +125,7 @@ awk -v p="$quiet" 'BEGIN { exit !(p == 0) }' || e2e_fail "sound before the drop 
 # came on: by then the arrangement has moved on to pattern B at position 2.
 start=$((song_mode_from + RATE * 9 / 2))
 length=$((RATE * 4))
-[ "$(capture_size)" -ge $((start + length)) ] || e2e_fail "the capture is too short"
+[ "$(e2e_capture_size)" -ge $((start + length)) ] || e2e_fail "the capture is too short"
 loud=$(peak "$start" "$length")
 awk -v p="$loud" 'BEGIN { exit !(p > 0.01) }' || e2e_fail "silence in song mode (peak $loud)"
 e2e_note "silent before the drop; peak $loud through a pattern in song mode"

@@ -175,6 +175,12 @@ if [ "$TRACE" = 1 ]; then
   cmp -s -n $((LEAD * 8)) "$CAPTURE" /dev/zero || e2e_fail "the priming is not silent"
   [ "$STOPPED" -ge 22050 ] || e2e_fail "only $STOPPED frames in a run of a second or more"
   e2e_note "sound file complete: $STOPPED frames made, $LEAD frames of priming before them"
+  # Presenting waits for the display's refresh: no spinning through frames.
+  read -r FRAMES MILLISECONDS < <(sed -n 's/^trace frames: \([0-9]*\) in \([0-9]*\) ms$/\1 \2/p' "$LOG")
+  [ -n "$FRAMES" ] && [ "$MILLISECONDS" -gt 0 ] || e2e_fail "no frame count"
+  FPS=$((FRAMES * 1000 / MILLISECONDS))
+  [ "$FPS" -le 100 ] || e2e_fail "$FPS frames a second: presenting does not wait for the refresh"
+  e2e_note "$FRAMES frames in $MILLISECONDS ms ($FPS a second)"
 else
   e2e_note "sound file complete: $CAPTURE_FRAMES frames"
 fi

@@ -20,7 +20,8 @@ std::set<std::string> BitmapsIn(const fs::path& folder) {
   std::set<std::string> names;
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(folder, error))
-    if (entry.path().extension() == ".bmp") names.insert(entry.path().filename().string());
+    if (entry.path().extension() == ".bmp" || entry.path().extension() == ".xpm")
+      names.insert(entry.path().filename().string());
   return names;
 }
 

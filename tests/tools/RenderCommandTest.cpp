@@ -310,6 +310,20 @@ TEST_F(RenderCommandTest, FailuresSayWhyOnceAndLeaveNoFile) {
   }
 }
 
+TEST_F(RenderCommandTest, LeavesTheProgramsDebugLogAlone) {
+  WriteSong("songs/Song.tlp", ComposeSong(3));
+  // Without a log in the folder, none is made.
+  ASSERT_EQ(Render({"songs/Song.tlp", "song.wav"}).status, 0);
+  EXPECT_FALSE(fs::exists("debug.txt"));
+  // The log of a program that runs in the same folder keeps every line, after
+  // a render and after a refused one.
+  const std::string log = "DEBUG LOG\nSaving Patch\nsongs/Song.tlp\n";
+  testing::WriteFile("debug.txt", log);
+  ASSERT_EQ(Render({"songs/Song.tlp", "again.wav"}).status, 0);
+  EXPECT_EQ(Render({"songs/Missing.tlp", "none.wav"}).status, 2);
+  EXPECT_EQ(testing::ReadFile("debug.txt"), log);
+}
+
 TEST_F(RenderCommandTest, InterruptedRenderLeavesNoFile) {
   SongImage slow = ComposeSong(3);
   slow.samplesPerStep = kMaxSamplesPerStep;

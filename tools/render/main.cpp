@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "display/DebugLog.h"
 #include "tools/render/RenderSong.h"
 
 namespace {
@@ -18,6 +19,10 @@ void Interrupt(int) {
 
 int main(int argc, char** argv) {
   using namespace tessaloop;
+  // Run in the program's folder, the exporter would otherwise start the
+  // program's debug.txt afresh and write its own lines into it. It says what
+  // went wrong on stderr instead.
+  SetDebugLogEnabled(false);
   RenderOptions options;
   std::string error;
   if (!ParseRenderArguments(argc - 1, argv + 1, options, error)) {

@@ -1,0 +1,405 @@
+#!/usr/bin/env bash
+# A whole session with the real program, as a user has it: a "_trace" build of
+# tessaloop3 or tessaloop6 in its own Xvfb, driven with xdotool (held keys and
+# buttons, relative mouse motion), playing into a paced ALSA file device.
+#
+# The user speeds up the tempo, composes on three tracks (palette drags and
+# drops, Ctrl-painting, note drags and note keys, envelope, slide and pan by
+# dragging and by keys, Delete, F5 and F6), stores patterns A, B and C, writes
+# an arrangement with letter keys, loads a user bitmap into the palette square
+# the song uses, turns song mode on, mutes and unmutes a track and saves the
+# song as groove1. Then a second, different song: song mode off, the tracks
+# cleared by loading an empty pattern, other sounds and notes, patterns stored
+# again, the arrangement changed, the tempo dragged finely, saved as groove2.
+# Last the first song is loaded back from the song list, song mode turned on
+# with the position set so that the song starts over from its first position,
+# and the program is left with Esc.
+#
+# Checked: each saved file byte for byte against the same song built from this
+# session's list of actions by the Sequencer and saved by the song writer; the
+# sound silent before the first drop and sounding while each song is composed;
+# what the program played after loading groove1 equal, frame for frame and bit
+# for bit, to what tessaloop-render makes of songs/groove1.tlp; the operations
+# in the debug log in order; exit status 0, a complete capture, no sanitizer
+# report.
+#
+# Why the render can be compared bit for bit: a voice keeps its read position
+# in its wavetable from note to note (the wave goes on where it was), so the
+# program's voices, running since start-up, read a tone's table elsewhere than
+# the exporter's fresh ones. groove1 therefore sounds only the test's user
+# bitmap, whose blue channel (the wave) is one flat value: the same at every
+# read position. Everything else (steps, tempo, arrangement, pattern changes,
+# envelopes, pan, the mix of the tracks) must agree exactly.
+#
+# usage: whole_session_test.sh SOURCE_DIR PACER PROGRAM SESSION_TOOL RENDER TRACKS
+
+source "$(dirname "$0")/e2e_lib.sh"
+
+SOURCE_DIR=$1
+PACER=$2
+PROGRAM=$3
+SESSION_TOOL=$4
+RENDER=$5
+TRACKS=$6
+RATE=352800 # bytes of capture a second: 44100 stereo float frames
+LAST=$((TRACKS - 1))
+ACTIONS="$E2E_DIR/actions.txt"
+STARTED=$(date +%s%N)
+
+e2e_require Xvfb xdotool /usr/bin/import
+e2e_prepare_run_folder "$SOURCE_DIR" "$PACER"
+# The user's bitmaps: the shipped examples and the test's own flat one.
+cp "$SOURCE_DIR"/userbitmaps/*.bmp "$RUN_DIR/userbitmaps/"
+"$SESSION_TOOL" bitmap "$RUN_DIR/userbitmaps/thump.bmp" || e2e_fail "no user bitmap"
+e2e_start_xvfb
+e2e_start_program "$PROGRAM" -u SDL_VIDEODRIVER
+e2e_wait_for_window
+e2e_wait_editor '^trace editor: tab 1 '
+e2e_note "$(basename "$PROGRAM") on $DISPLAY, test folder $E2E_DIR"
+
+# ---- The user's moves, each recorded as the edit it makes ----
+act() { echo "$*" >>"$ACTIONS"; }
+seconds_since_start() {
+  local ms=$((($(date +%s%N) - STARTED) / 1000000))
+  printf '%d.%03d' $((ms / 1000)) $((ms % 1000))
+}
+row_y() { echo $(($1 * 64 + 24)); }
+# Into cell (track $1, step $2) at ($3, $4) from its top-left corner, and wait
+# until it is the current cell.
+to_cell() {
+  e2e_move_to $(($2 * 64 + $3)) $(($(row_y "$1") + $4))
+  e2e_wait_editor " cell $1 $2 "
+}
+palette_x() { echo $(($1 * 64 + 32)); }
+PALETTE_Y=632
+click_tab() {
+  local x
+  x=$(echo "30 100 190 270 340 420 470" | cut -d' ' -f"$1")
+  e2e_move_to "$x" 10
+  e2e_button_down 1
+  e2e_wait_editor " tab $1 "
+  e2e_button_up 1
+}
+# Palette square $1 carried to cell (track $2, step $3) and dropped there.
+drop() {
+  local slot=$(($1 + 6))
+  e2e_move_to "$(palette_x "$1")" $PALETTE_Y
+  e2e_button_down 1
+  e2e_wait_editor " carried $slot "
+  to_cell "$2" "$3" 32 32
+  e2e_button_up 1
+  e2e_wait_editor " carried -1 "
+  act slot "$2" "$3" "$slot"
+}
+# Palette square $1 dropped on the first of the cells "track step ..." with
+# Ctrl held, which keeps it on the pointer to paint the others.
+paint() {
+  local square=$1 slot=$(($1 + 6))
+  shift
+  e2e_move_to "$(palette_x "$square")" $PALETTE_Y
+  e2e_button_down 1
+  e2e_wait_editor " carried $slot "
+  to_cell "$1" "$2" 32 32
+  e2e_key_down Control_L
+  e2e_button_up 1
+  act slot "$1" "$2" "$slot"
+  shift 2
+  while [ $# -gt 0 ]; do
+    to_cell "$1" "$2" 32 32
+    act slot "$1" "$2" "$slot"
+    shift 2
+  done
+  e2e_key_up Control_L
+  e2e_wait_editor " carried -1 "
+}
+# A drag inside cell (track $1, step $2): pressed near its top-left corner,
+# let go at ($3, $4) from the corner.
+drag_in_cell() {
+  to_cell "$1" "$2" 10 10
+  e2e_button_down 1
+  e2e_move_to $(($2 * 64 + $3)) $(($(row_y "$1") + $4))
+  e2e_button_up 1
+}
+# Tab 1: semitone = x / 5, octave = (64 - y) / 7 of the pointer in the cell.
+note_drag() {
+  drag_in_cell "$1" "$2" $((5 * $4 + 2)) $((61 - 7 * $3))
+  act note "$1" "$2" "$3" "$4"
+}
+key_on_cell() {
+  to_cell "$1" "$2" 32 32
+  e2e_tap "$3"
+}
+# Tab 5: letter $3 held over the Save (or Load) button of track $2.
+pattern_button() {
+  local x=30 what=store
+  [ "$1" = load ] && x=96 && what=load
+  e2e_move_to $x $(($(row_y "$2") + 30))
+  e2e_tap "$3"
+  act "$what" "$2" $(($(printf '%d' "'$3") - 96))
+}
+# Letter $3 held while the pointer passes the arrangement row of track $1 from
+# position $2 to position $4.
+arrange() {
+  local t=$1 from=$2 letter=$3 to=${4:-$2} j
+  e2e_move_to $((from * 10 + 15)) $((t * 10 + 705))
+  e2e_key_down "$letter"
+  for ((j = from; j <= to; j++)); do
+    e2e_move_to $((j * 10 + 15)) $((t * 10 + 705))
+    act arrange "$t" "$j" $(($(printf '%d' "'$letter") - 96))
+  done
+  e2e_key_up "$letter"
+}
+# A click with a hold (song mode, mute, position): held until the editor shows
+# its effect, then let go before the hold would repeat it.
+click_until() {
+  e2e_move_to "$1" "$2"
+  e2e_button_down 1
+  e2e_wait_editor "$3"
+  e2e_button_up 1
+}
+mute_button_x() { echo $(($1 * 16 + 418)); }
+# A drag of the tempo started with the modifier key $1 held.
+drag_tempo() {
+  e2e_move_to 290 675
+  e2e_key_down "$1"
+  e2e_button_down 1
+  e2e_wait_editor " tempo-drag 1 "
+}
+# Tab 7: the name emptied with a held Backspace, typed anew (a letter that
+# repeated is taken back with Backspace) and saved with Return.
+save_as() {
+  local target=$1 name tries
+  click_tab 7
+  e2e_move_to 600 450
+  e2e_hold_key_until BackSpace name ""
+  for ((tries = 0; tries < 3 * ${#target}; tries++)); do
+    name=$(e2e_editor_field name)
+    [ "$name" = "$target" ] && break
+    if [ "${target:0:${#name}}" = "$name" ]; then
+      e2e_hold_key_until "${target:${#name}:1}" name
+    else
+      e2e_hold_key_until BackSpace name
+    fi
+  done
+  [ "$(e2e_editor_field name)" = "$target" ] || e2e_fail "could not type the name $target"
+  e2e_screenshot "name-$target"
+  e2e_hold_key_until Return tab 1
+  e2e_wait_for_log "^songs/$target\\.tlp$"
+  act save "$target"
+}
+
+# ---- The tempo, before anything sounds: Ctrl and a drag of 55 pixels down ----
+# In the first frame of a drag the whole gap between the raw motion and the
+# pointer counts; the 3000 pixels the pointer could not follow to the corner
+# take the tempo to its floor of 1 sample a step, and the 55 pixels then add
+# 100 samples each.
+e2e_pointer_home
+e2e_screenshot first-frame
+drag_tempo Control_L
+e2e_wait_editor " tempo 1 "
+xdotool mousemove_relative -- 0 55
+e2e_wait_editor " tempo 5501 "
+e2e_button_up 1
+e2e_key_up Control_L
+act tempo 5501
+e2e_wait_editor " tempo-drag 0 "
+
+# ---- The first song, on tracks 0, 1 and the last, with palette square 3 ----
+silence_until=$(e2e_capture_size)
+drop 3 0 0
+drop 3 0 4
+paint 3 0 8 0 12 1 2 1 14
+drop 3 1 10
+drop 3 "$LAST" 6
+# From here track 0 starts a note every fourth step, every half second.
+composing_from=$(($(e2e_capture_size) + RATE / 4))
+note_drag 0 4 4 9 # A4
+note_drag 1 2 5 0 # C5
+key_on_cell 0 8 g && act semitone 0 8 6
+key_on_cell 0 8 2 && act octave 0 8 2
+# Down held: the octave falls by one a frame and stops at 0.
+to_cell 0 12 32 32
+e2e_key_down Down
+sleep 0.4
+e2e_key_up Down
+act octave 0 12 0
+e2e_note "$(seconds_since_start) s: sounds dropped, painted and tuned"
+
+click_tab 2
+drag_in_cell 0 0 16 8 && act envelope 0 0 16 8
+drag_in_cell 0 4 40 20 && act envelope 0 4 40 20
+click_tab 3
+drag_in_cell 0 8 48 12 && act slide 0 8 48 12
+drag_in_cell "$LAST" 6 20 50 && act slide "$LAST" 6 20 50
+click_tab 4
+drag_in_cell 1 2 10 32 && act pan 1 2 10
+key_on_cell 0 0 8 && act pankey 0 0 8
+key_on_cell 1 10 3 && act pankey 1 10 3
+key_on_cell 1 14 Delete && act slot 1 14 5
+key_on_cell 0 4 F5 && act copy 0 4
+key_on_cell "$LAST" 14 F6 && act paste "$LAST" 14
+key_on_cell 1 6 F6 && act paste 1 6
+e2e_screenshot composed
+
+click_tab 5
+pattern_button store 0 a
+pattern_button store 1 b
+pattern_button store "$LAST" c
+arrange 0 0 a 1
+arrange 0 2 b
+arrange 0 3 a
+arrange 1 0 b 3
+arrange "$LAST" 0 c
+arrange "$LAST" 2 c
+e2e_note "$(seconds_since_start) s: patterns A, B, C stored and arranged"
+
+# The user bitmap menu of square 3, open while the right button is held; let
+# go over the name of the flat bitmap. The names are listed in the order the
+# folder gives them.
+# shellcheck disable=SC2010 # the folder's own order is the point, not a glob's
+mapfile -t bitmaps < <(ls -U "$RUN_DIR/userbitmaps" | grep -i '\.bmp$')
+for ((index = 0; index < ${#bitmaps[@]}; index++)); do
+  [ "${bitmaps[index]}" = thump.bmp ] && break
+done
+e2e_move_to "$(palette_x 3)" $PALETTE_Y
+e2e_button_down 3
+e2e_wait_editor " menu 9 "
+e2e_move_to "$(palette_x 3)" $((595 - 10 * index))
+e2e_screenshot bitmap-menu
+e2e_button_up 3
+e2e_wait_editor " menu -1 "
+e2e_wait_for_log '^userbitmaps/thump\.bmp$'
+act bitmap 9 userbitmaps/thump.bmp
+composing_to=$(e2e_capture_size)
+
+click_until 55 677 " song-mode 1 "
+click_until "$(mute_button_x 1)" 676 " mute 01"
+click_until "$(mute_button_x 1)" 676 " mute 0+ carried"
+e2e_note "$(seconds_since_start) s: user bitmap loaded, song mode on, track 2 muted and unmuted"
+
+save_as groove1
+e2e_note "$(seconds_since_start) s: saved as groove1"
+
+# ---- The second song: tones on cleared tracks, patterns and tempo anew ----
+click_until 55 677 " song-mode 0 "
+click_tab 5
+for t in 0 1 "$LAST"; do pattern_button load "$t" x; done
+click_tab 1
+drop 0 0 0
+drop 0 0 8
+drop 10 1 4
+drop 10 "$LAST" 12
+second_from=$(($(e2e_capture_size) + RATE / 4))
+note_drag 1 4 3 7 # G3
+key_on_cell 0 8 m && act semitone 0 8 11
+click_tab 5
+pattern_button store 0 a
+pattern_button store 1 d
+pattern_button store "$LAST" b
+arrange 0 0 d
+arrange 1 1 d
+# Shift: one sample a step per pixel; 40 pixels up makes the steps shorter.
+drag_tempo Shift_L
+xdotool mousemove_relative -- 0 -40
+e2e_wait_editor " tempo 5461 "
+e2e_button_up 1
+e2e_key_up Shift_L
+act tempo 5461
+second_to=$(e2e_capture_size)
+save_as groove2
+e2e_note "$(seconds_since_start) s: second song saved as groove2"
+
+# ---- groove1 back from the song list ----
+click_tab 6
+e2e_wait_editor ' song 0 name '
+# shellcheck disable=SC2010 # in the folder's order, as the program lists it
+mapfile -t songs < <(ls -U "$RUN_DIR/songs" | grep -i '\.tlp$')
+for ((index = 0; index < ${#songs[@]}; index++)); do
+  [ "${songs[index]}" = groove1.tlp ] && break
+done
+[ "$index" -lt "${#songs[@]}" ] || e2e_fail "songs/ holds no groove1.tlp: ${songs[*]}"
+# Right and Left step through the list; one that repeated is stepped back.
+for ((tries = 0; tries < 20; tries++)); do
+  selected=$(e2e_editor_field song)
+  [ "$selected" = "$index" ] && break
+  if [ "$selected" -lt "$index" ]; then e2e_hold_key_until Right song; else e2e_hold_key_until Left song; fi
+done
+[ "$(e2e_editor_field song)" = "$index" ] || e2e_fail "could not choose entry $index of the song list"
+e2e_screenshot song-list
+e2e_hold_key_until Return tab 1
+e2e_wait_for_log '^load tempo$'
+e2e_wait_editor ' tempo 5501 '
+# Song mode on, and the position set to 98: the next pattern end plays
+# position 99 (the empty pattern X, in which every voice dies away), the one
+# after it position 0, where the exporter starts.
+click_until 55 677 " song-mode 1 "
+compare_from=$(($(e2e_capture_size) / 8 - 44100))
+click_until 995 695 " position 98 "
+e2e_wait_editor ' position 0 ' 10
+e2e_screenshot groove1-playing
+e2e_note "$(seconds_since_start) s: groove1 loaded and playing from position 0"
+# Four positions (0-3) are arranged; when position 4 begins they have all been
+# played, and a little later they have all reached the device.
+e2e_wait_editor ' position 4 ' 15
+sleep 0.3
+
+# Esc is the window's, not the editor's: the program ends before a frame
+# could show the key.
+xdotool keydown Escape
+sleep 0.1
+xdotool keyup Escape
+e2e_wait_for_exit 10
+[ "$APP_STATUS" = 0 ] || e2e_fail "the program ended with status $APP_STATUS"
+e2e_expect_complete_capture
+if grep -Eq 'Sanitizer|runtime error' "$E2E_DIR/app.log"; then
+  e2e_fail "a sanitizer reported: $(grep -Em1 'Sanitizer|runtime error' "$E2E_DIR/app.log")"
+fi
+e2e_note "$(seconds_since_start) s: Esc, exit status 0, $CAPTURE_FRAMES frames captured"
+
+# ---- The saved files, byte for byte ----
+EXPECT_DIR="$E2E_DIR/expected"
+mkdir -p "$EXPECT_DIR/songs"
+ln -s "$SOURCE_DIR/data" "$EXPECT_DIR/data"
+ln -s "$RUN_DIR/userbitmaps" "$EXPECT_DIR/userbitmaps"
+(cd "$EXPECT_DIR" && "$SESSION_TOOL" expect "$TRACKS" "$ACTIONS") ||
+  e2e_fail "the expected songs could not be built"
+for song in groove1 groove2; do
+  [ -f "$RUN_DIR/songs/$song.tlp" ] || e2e_fail "no songs/$song.tlp"
+  cmp "$EXPECT_DIR/songs/$song.tlp" "$RUN_DIR/songs/$song.tlp" ||
+    e2e_fail "songs/$song.tlp differs from the song the session made (expected: $EXPECT_DIR/songs/$song.tlp)"
+done
+cmp -s "$RUN_DIR/songs/groove1.tlp" "$RUN_DIR/songs/groove2.tlp" && e2e_fail "the two songs are the same"
+e2e_note "songs/groove1.tlp and groove2.tlp hold exactly what was done ($(wc -l <"$ACTIONS") edits)"
+
+# ---- The sound: silent at first, sounding while each song was composed ----
+peaks_above() { # every whole half second from byte $1 to byte $2 peaks above $3
+  local chunk=$((RATE / 2))
+  "$SESSION_TOOL" peaks "$CAPTURE" "$1" $(($1 + ($2 - $1) / chunk * chunk)) $chunk |
+    awk -v floor="$3" '$2 <= floor { print; bad = 1 } END { exit bad }'
+}
+"$SESSION_TOOL" peaks "$CAPTURE" 0 "$silence_until" "$silence_until" | awk '{ exit !($2 == 0) }' ||
+  e2e_fail "sound before the first drop"
+quiet_chunks=$(peaks_above "$composing_from" "$composing_to" 0.01) ||
+  e2e_fail "silence while the first song was composed: $quiet_chunks"
+quiet_chunks=$(peaks_above "$second_from" "$second_to" 0.01) ||
+  e2e_fail "silence while the second song was composed: $quiet_chunks"
+e2e_note "silent before the first drop; sounding in every half second of composing both songs"
+
+# ---- After the load: the program played what the exporter renders ----
+(cd "$RUN_DIR" && "$RENDER" songs/groove1.tlp "$E2E_DIR/groove1.wav") >"$E2E_DIR/render.log" 2>&1 ||
+  e2e_fail "tessaloop-render failed: $(cat "$E2E_DIR/render.log")"
+COMPARED=$("$SESSION_TOOL" compare "$CAPTURE" "$E2E_DIR/groove1.wav" "$compare_from") ||
+  e2e_fail "the sound after the load is not the render of groove1: $COMPARED"
+e2e_note "after the load, $COMPARED"
+
+# ---- The debug log: the operations in order ----
+e2e_expect_log_order "reading directory" "Creating surface:9" "Loading bitmap" \
+  "userbitmaps/thump.bmp" "Saving Patch" "songs/groove1.tlp" "Saving Patch" \
+  "songs/groove2.tlp" "reading directory" "-----------" "Loading seq" "songs/groove1.tlp" \
+  "load song pattern" "load wavetables" "load bmp palette" "userbitmaps/thump.bmp" "load tempo"
+if grep -Eq '^(Song not|Bitmap invalid|Left out)' "$LOG"; then
+  e2e_fail "debug.txt reports a failure: $(grep -Em1 '^(Song not|Bitmap invalid|Left out)' "$LOG")"
+fi
+e2e_note "debug.txt: bitmap load, both saves, the listing and the load in order"
+e2e_note "$(seconds_since_start) s in all"
+e2e_pass

@@ -211,14 +211,16 @@ TEST_F(ShellTest, WithoutADataFolderItSaysWhereToStartAndTouchesNothing) {
   std::filesystem::remove("data");
   testing::WriteFile(kDebugLogPath, "someone else's debug.txt\n");
   const std::string cwd = std::filesystem::current_path().string();
+  shell = std::make_unique<Shell>(platform, 3, false);
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(RunTessaloop(platform, 3, false), 1);
+  EXPECT_FALSE(shell->Start());
   const std::string err = ::testing::internal::GetCapturedStderr();
 
   EXPECT_EQ(err, "Tessaloop cannot start: there is no data/ folder in " + cwd +
                      " (No such file or directory); start it in the folder that holds its "
                      "data/ folder, or with the tessaloop launcher\n");
   EXPECT_TRUE(platform.calls.empty()) << "no window";
+  EXPECT_EQ(shell->GetDisplay(), nullptr);
   EXPECT_EQ(testing::ReadFile(kDebugLogPath), "someone else's debug.txt\n");
   size_t entries = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(cwd))
@@ -227,8 +229,9 @@ TEST_F(ShellTest, WithoutADataFolderItSaysWhereToStartAndTouchesNothing) {
 
   // A file of that name is no better.
   testing::WriteFile("data", "");
+  shell = std::make_unique<Shell>(platform, 3, false);
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(RunTessaloop(platform, 3, false), 1);
+  EXPECT_FALSE(shell->Start());
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
             "Tessaloop cannot start: data in " + cwd +
                 " is not a folder; start it in the folder that holds its data/ folder, or with "

@@ -237,6 +237,10 @@ case_read_only() {
   CAPTURE="$E2E_DIR/out.raw"  # the sound goes outside the folder
   sed -i "s|$RUN_DIR/out.raw|$CAPTURE|" "$E2E_DIR/asound.conf"
   cp "$SOURCE_DIR/fuzz/corpus/songfile/good-rich-3" "$RUN_DIR/songs/old.tlp"
+  # A copy of the art, so that nothing done to the folder reaches the
+  # repository's.
+  rm "$RUN_DIR/data"
+  cp -r "$SOURCE_DIR/data" "$RUN_DIR/data"
   local before
   before=$(fingerprint)
 

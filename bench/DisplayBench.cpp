@@ -3,7 +3,6 @@
 // frame like the editor's.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include "display/BmpWriter.h"
 #include "display/Display.h"
 #include "platform/HeadlessPlatform.h"
+#include "tests/support/WorkFolder.h"
 
 namespace {
 
@@ -23,11 +23,6 @@ namespace fs = std::filesystem;
 class BenchFolder {
  public:
   BenchFolder() {
-    m_Previous = fs::current_path();
-    std::string pattern = (fs::temp_directory_path() / "tessaloop-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    m_Path = pattern;
-    fs::current_path(m_Path);
     fs::create_directory("data");
     int seed = 0;
     for (const char* name :
@@ -42,11 +37,6 @@ class BenchFolder {
     Write("data/title.bmp", 512, 24, ++seed);
     Write("data/tabon.bmp", 10, 24, ++seed);
   }
-  ~BenchFolder() {
-    std::error_code error;
-    fs::current_path(m_Previous, error);
-    fs::remove_all(m_Path, error);
-  }
 
  private:
   static void Write(const std::string& path, int width, int height, int seed) {
@@ -60,8 +50,7 @@ class BenchFolder {
     WriteBmp24(path, width, height, pixels.data());
   }
 
-  fs::path m_Previous;
-  fs::path m_Path;
+  testing::WorkFolder m_Folder;
 };
 
 void BM_DisplayStartup(benchmark::State& state) {

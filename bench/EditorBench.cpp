@@ -9,7 +9,6 @@
 // apart (BM_BusyEditorFrameHeadlessPresent).
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -23,34 +22,12 @@
 #include "input/KeyCodes.h"
 #include "platform/HeadlessPlatform.h"
 #include "sound/Sequencer.h"
+#include "tests/support/WorkFolder.h"
 
 namespace {
 
 using namespace tessaloop;
 namespace fs = std::filesystem;
-
-// A working folder of its own, with the program's data linked in, so that the
-// debug log is not written into the source tree.
-class BenchFolder {
- public:
-  BenchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "tessaloop-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    m_Path = pattern;
-    fs::create_directory_symlink(fs::path(TESSALOOP_SOURCE_DIR) / "data", m_Path / "data");
-    m_Previous = fs::current_path();
-    fs::current_path(m_Path);
-  }
-  ~BenchFolder() {
-    std::error_code error;
-    fs::current_path(m_Previous, error);
-    fs::remove_all(m_Path, error);
-  }
-
- private:
-  fs::path m_Path;
-  fs::path m_Previous;
-};
 
 // A platform whose Present copies the frame into memory and nothing more.
 class MemoryPlatform : public HeadlessPlatform {
@@ -70,7 +47,10 @@ template <typename PlatformType>
 void BusyEditorFrame(benchmark::State& state) {
   const int tracks = static_cast<int>(state.range(0));
   const bool fullScreen = state.range(1) != 0;
-  BenchFolder folder;
+  // A working folder of its own, so that the debug log is not written into
+  // the source tree.
+  testing::WorkFolder folder;
+  folder.LinkData();
   PlatformType platform;
   Display display(platform, fullScreen);
   display.Setup();

@@ -7,8 +7,6 @@
 //
 //   latency_bench            a minute (LATENCY_SECONDS sets another length)
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +21,7 @@
 #include "platform/HeadlessPlatform.h"
 #include "sound/CallbackTimes.h"
 #include "sound/Sequencer.h"
+#include "tests/support/WorkFolder.h"
 
 namespace {
 
@@ -55,10 +54,10 @@ int main() {
   const char* secondsText = std::getenv("LATENCY_SECONDS");
   const double seconds = secondsText != nullptr ? std::atof(secondsText) : 60.0;
 
-  std::string folder = (fs::temp_directory_path() / "tessaloop-latency-XXXXXX").string();
-  if (mkdtemp(folder.data()) == nullptr) return 1;
-  fs::copy(fs::path(TESSALOOP_SOURCE_DIR) / "data", fs::path(folder) / "data");
-  fs::copy(fs::path(TESSALOOP_SOURCE_DIR) / "userbitmaps", fs::path(folder) / "userbitmaps");
+  testing::WorkFolder work;
+  const std::string& folder = work.Path();
+  work.CopyData();
+  fs::copy(fs::path(testing::SourceDir()) / "userbitmaps", fs::path(folder) / "userbitmaps");
   fs::create_directory(fs::path(folder) / "songs");
   std::ofstream(folder + "/asound.conf") << "pcm.!default {\n"
                                             "    type file\n"
@@ -69,7 +68,6 @@ int main() {
                                             "}\n";
   setenv("ALSA_CONFIG_PATH", (folder + "/asound.conf").c_str(), 1);
   setenv("HOME", folder.c_str(), 1);
-  fs::current_path(folder);
 
   HeadlessPlatform platform;
   platform.SetKeepFrames(false);
@@ -136,7 +134,8 @@ int main() {
       "(%.1f%% of the %.0f us period)\n",
       times->Percentile(0.5), times->Percentile(0.99), times->Percentile(0.999),
       times->worstSeconds * 1e6, 100.0 * times->worstSeconds * 1e6 / period, period);
-  fs::current_path("/");
-  fs::remove_all(folder);
+  std::printf("audio thread: %s\n", seq->AudioThreadRealTime() > 0
+                                        ? "real-time priority"
+                                        : "ordinary priority (real-time not allowed)");
   return 0;
 }

@@ -5,7 +5,6 @@
 // userbitmaps/, as the program's folder would hold them.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -20,6 +19,7 @@
 #include "platform/HeadlessPlatform.h"
 #include "songfile/SongFormat.h"
 #include "sound/Sequencer.h"
+#include "tests/support/WorkFolder.h"
 #include "tools/render/RenderSong.h"
 
 namespace {
@@ -31,11 +31,6 @@ namespace fs = std::filesystem;
 class BenchFolder {
  public:
   BenchFolder() {
-    m_Previous = fs::current_path();
-    std::string pattern = (fs::temp_directory_path() / "tessaloop-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    m_Path = pattern;
-    fs::current_path(m_Path);
     fs::create_directories("data");
     fs::create_directories("userbitmaps");
     fs::create_directories("songs");
@@ -48,15 +43,9 @@ class BenchFolder {
     }
     WriteBmp24(kNotFoundBitmap, 210, 210, pixels.data());
   }
-  ~BenchFolder() {
-    std::error_code error;
-    fs::current_path(m_Previous, error);
-    fs::remove_all(m_Path, error);
-  }
 
  private:
-  fs::path m_Previous;
-  std::string m_Path;
+  testing::WorkFolder m_Folder;
 };
 
 BenchFolder& Folder() {

@@ -54,7 +54,7 @@ class Sequencer {
   const Track& GetTrack(int t) const { return *m_Tracks[t]; }
   WavetableBank& Wavetables() { return *m_Wavetables; }
 
-  // ---- Audio stream and clock (audio/StepClock, audio/AudioStream) ----
+  // ---- Audio stream and clock (sound/StepClock, sound/AudioStream) ----
   // Prepares the mix area, then opens and starts the output stream. Without a
   // usable output device the stream stays closed and the program runs silently.
   void StartAudio();
@@ -72,6 +72,14 @@ class Sequencer {
   // before StartAudio, read after StopAudio.
   void TimeCallbacks(CallbackTimes* times) { m_CallbackTimes = times; }
   CallbackTimes* CallbackTimer() const { return m_CallbackTimes; }
+  // Whether the stream's thread runs at real-time priority: 0 until its first
+  // callback, then 1 when it does, -1 when the system does not allow it.
+  int AudioThreadRealTime() const { return m_AudioThreadRealTime; }
+  // Called by the stream callback: on the stream's first buffer, asks for
+  // real-time priority for the thread.
+  void RaiseAudioThreadOnce() {
+    if (m_AudioThreadRealTime == 0) RaiseAudioThread();
+  }
 
   // ---- Editor (editor/) ----
   void Frame();
@@ -134,6 +142,9 @@ class Sequencer {
   bool m_AudioInitialised = false;
   CallbackTimes* m_CallbackTimes = nullptr;
   Relaxed<uint64_t> m_CallbackFrames{0};
+  Relaxed<int> m_AudioThreadRealTime{0};
+
+  void RaiseAudioThread();
 };
 
 }  // namespace tessaloop

@@ -2,6 +2,8 @@
 // reached the device must be exactly what the clock produces.
 
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <sched.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -49,6 +51,18 @@ void ComposeSong(Sequencer& seq) {
   seq.m_SongMode = 1;
 }
 
+// Whether a thread of this process may take any real-time priority at all.
+bool RealTimeAllowed() {
+  bool allowed = false;
+  std::thread probe([&allowed] {
+    sched_param parameters{};
+    parameters.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    allowed = pthread_setschedparam(pthread_self(), SCHED_FIFO, &parameters) == 0;
+  });
+  probe.join();
+  return allowed;
+}
+
 TEST(AudioStream, DeviceReceivesExactlyWhatTheClockProduces) {
   testing::WorkFolder folder;
   WavetableBank bank;
@@ -73,6 +87,8 @@ TEST(AudioStream, DeviceReceivesExactlyWhatTheClockProduces) {
   ASSERT_GE(produced, wanted);
   EXPECT_FALSE(live.AudioRunning());
   EXPECT_EQ(live.StopAudio(), 0) << "a second stop is harmless";
+  EXPECT_EQ(live.AudioThreadRealTime(), RealTimeAllowed() ? 1 : -1)
+      << "the stream's thread runs at real-time priority wherever the system allows it";
 
   const std::vector<float> capture = testing::ReadCapture(g_Capture);
   const size_t frames = capture.size() / 2;

@@ -47,9 +47,8 @@
 #include <vector>
 
 #include "display/BmpWriter.h"
-#include "display/Display.h"
-#include "platform/HeadlessPlatform.h"
 #include "sound/Sequencer.h"
+#include "tools/render/HeadlessProgram.h"
 
 namespace tessaloop {
 namespace {
@@ -85,15 +84,9 @@ int BuildExpectedSongs(int tracks, const char* actionsPath) {
     std::fprintf(stderr, "session_tool: cannot read %s\n", actionsPath);
     return 1;
   }
-  HeadlessPlatform platform;
-  auto display = std::make_unique<Display>(platform, false);
-  display->Setup();
-  SequencerSetup setup;
-  setup.trackCount = tracks;
-  setup.wavetables = &display->m_Wavetables;
-  setup.display = display.get();
-  setup.startAudio = false;
-  auto seq = std::make_unique<Sequencer>(setup);
+  HeadlessProgram program(tracks);
+  Display* display = program.display.get();
+  Sequencer* seq = program.seq.get();
 
   std::string line;
   int lineNumber = 0;

@@ -9,11 +9,10 @@
 #include <memory>
 #include <vector>
 
-#include "display/Display.h"
-#include "platform/HeadlessPlatform.h"
 #include "songfile/ReplaceFile.h"
 #include "songfile/SongFormat.h"
 #include "sound/Sequencer.h"
+#include "tools/render/HeadlessProgram.h"
 
 namespace tessaloop {
 
@@ -322,18 +321,9 @@ int RunRender(const RenderOptions& options, std::string& summary, std::string& e
     }
   }
 
-  // The program's own start: a display without a window loads the start-up
-  // bitmaps from data/, then a Sequencer with every default and no audio
-  // stream gets the song as the song list would load it.
-  HeadlessPlatform platform;
-  auto display = std::make_unique<Display>(platform, false);
-  display->Setup();
-  SequencerSetup setup;
-  setup.trackCount = tracks;
-  setup.wavetables = &display->m_Wavetables;
-  setup.display = display.get();
-  setup.startAudio = false;
-  auto seq = std::make_unique<Sequencer>(setup);
+  // The program's own start, then the song as the song list would load it.
+  HeadlessProgram program(tracks);
+  Sequencer* seq = program.seq.get();
   std::string why;
   if (!seq->LoadSongFile(options.song.c_str(), &why)) {
     error = options.song + ": " + why;

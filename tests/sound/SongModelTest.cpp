@@ -67,12 +67,6 @@ TEST_P(SequencerDefaults, TracksBankArrangementAndEditorStateStartAsDescribed) {
   }
   EXPECT_EQ(seq.GetTrack(tracks - 1).m_Cells[15].m_Y, tracks == 3 ? 152 : 344);
 
-  for (const auto& pattern : seq.m_Bank.m_Patterns)
-    for (const Cell& cell : pattern) {
-      EXPECT_EQ(cell.m_Slot, 0);
-      EXPECT_EQ(cell.m_Attack, 0.5f);
-      EXPECT_EQ(cell.m_Octave, 3);
-    }
   EXPECT_EQ(seq.m_Clipboard.m_Slot, 0);
   EXPECT_EQ(seq.m_SamplesPerStep, 11005);
   for (int32_t zero :

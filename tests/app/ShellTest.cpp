@@ -93,9 +93,13 @@ class ShellTest : public ::testing::Test {
   int exitCode = -1;
 };
 
-TEST_F(ShellTest, StartsUpInOrder) {
+// The windowed 3-track program and the full-screen 6-track one.
+class ShellStartTest : public ShellTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ShellStartTest, StartsUpInOrder) {
   testing::WriteFile(kDebugLogPath, "a line of an earlier run\n");
-  StartShell();
+  const bool fullScreen = GetParam();
+  StartShell(fullScreen ? 6 : 3, fullScreen);
 
   // The Display before the window, the window shown before the input, the Sequencer last.
   EXPECT_EQ(platform.calls, (std::vector<std::string>{"create window D", "show window D",
@@ -104,16 +108,16 @@ TEST_F(ShellTest, StartsUpInOrder) {
   EXPECT_EQ(std::string(platform.settings.title), "Tessaloop");
   EXPECT_EQ(platform.settings.width, 1024);
   EXPECT_EQ(platform.settings.height, 768);
-  EXPECT_FALSE(platform.settings.fullScreen);
+  EXPECT_EQ(platform.settings.fullScreen, fullScreen);
 
   EXPECT_EQ(g_Display, shell->GetDisplay());
   EXPECT_EQ(g_InputState, shell->GetInput());
   ASSERT_EQ(g_Sequencer, shell->GetSequencer());
   ASSERT_NE(g_Sequencer, nullptr);
-  EXPECT_EQ(g_Sequencer->TrackCount(), 3);
+  EXPECT_EQ(g_Sequencer->TrackCount(), fullScreen ? 6 : 3);
   EXPECT_TRUE(g_Sequencer->AudioRunning());
   EXPECT_TRUE(shell->Active()) << "active from the start";
-  EXPECT_FALSE(g_Display->m_FullScreen);
+  EXPECT_EQ(g_Display->m_FullScreen, fullScreen);
 
   // A fresh log: the Display's set-up, then the video driver, then the input's lines.
   const std::vector<std::string> lines = LogLines();
@@ -135,13 +139,10 @@ TEST_F(ShellTest, StartsUpInOrder) {
   EXPECT_EQ(std::vector<std::string>(driver, driver + block.size()), block);
 }
 
-TEST_F(ShellTest, FullScreenProgramAsksForAFullScreenWindow) {
-  StartShell(6, true);
-  EXPECT_TRUE(platform.settings.fullScreen);
-  EXPECT_EQ(platform.settings.width, 1024);
-  EXPECT_TRUE(g_Display->m_FullScreen);
-  EXPECT_EQ(g_Sequencer->TrackCount(), 6);
-}
+INSTANTIATE_TEST_SUITE_P(BothPrograms, ShellStartTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "FullScreen6" : "Windowed3";
+                         });
 
 // Started outside its own folder: nothing is made, shown or written, and one line says what to do.
 TEST_F(ShellTest, WithoutADataFolderItSaysWhereToStartAndTouchesNothing) {

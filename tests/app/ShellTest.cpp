@@ -1,6 +1,5 @@
-// The shell on a scripted platform: the order of start-up, the rules of the
-// main loop and the ways out, with the real audio stream on an ALSA device
-// that writes to a file.
+// The shell on a scripted platform, with the real stream on an ALSA file device.
+// Each test starts the shell at most once: a started program lives on in its process.
 
 #include <gtest/gtest.h>
 
@@ -9,60 +8,30 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/Shell.h"
-#include "display/DebugLog.h"
 #include "display/Display.h"
 #include "input/InputState.h"
 #include "platform/HeadlessPlatform.h"
 #include "sound/Sequencer.h"
+#include "tests/input/LogLines.h"
 #include "tests/support/AlsaFileDevice.h"
-#include "tests/support/WorkFolder.h"
 
 namespace tessaloop {
 namespace {
 
-std::vector<std::string> LogLines() {
-  std::istringstream in(testing::ReadFile(kDebugLogPath));
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
-  return lines;
-}
+using testing::LogLines;
 
-// A platform call as the shell made it, with what existed at that moment.
-struct Call {
-  std::string name;
-  bool display = false;
-  bool input = false;
-  bool sequencer = false;
-  bool audio = false;
-  size_t logLines = 0;
-};
-
-// The headless platform with a journal of the calls the shell makes, and hooks
-// for what happens next.
+// The headless platform journalling window and input calls, each with the objects
+// that existed then: D(isplay), I(nput), S(equencer), A(udio stream running).
 class ScriptedPlatform : public HeadlessPlatform {
  public:
-  std::vector<Call> calls;
+  std::vector<std::string> calls;
   WindowSettings settings;
   std::function<void()> onWait;
-
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const Call& c : calls)
-      names.push_back(c.name);
-    return names;
-  }
-  const Call* Find(const std::string& name) const {
-    for (const Call& c : calls)
-      if (c.name == name) return &c;
-    return nullptr;
-  }
 
   bool CreateMainWindow(const WindowSettings& s) override {
     settings = s;
@@ -92,8 +61,11 @@ class ScriptedPlatform : public HeadlessPlatform {
 
  private:
   void Note(const std::string& name) {
-    calls.push_back({name, g_Display != nullptr, g_InputState != nullptr, g_Sequencer != nullptr,
-                     g_Sequencer != nullptr && g_Sequencer->AudioRunning(), LogLines().size()});
+    std::string made = " ";
+    if (g_Display != nullptr) made += 'D';
+    if (g_InputState != nullptr) made += 'I';
+    if (g_Sequencer != nullptr) made += g_Sequencer->AudioRunning() ? "SA" : "S";
+    calls.push_back(name + made);
   }
 };
 
@@ -105,6 +77,13 @@ class ShellTest : public ::testing::Test {
     shell = std::make_unique<Shell>(platform, tracks, fullScreen);
     ASSERT_TRUE(shell->Start());
   }
+  // Starts a 3-track shell once; returns what it wrote to stderr.
+  std::string StartCapturingErrors(bool expectStarted) {
+    shell = std::make_unique<Shell>(platform, 3, false);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(shell->Start(), expectStarted);
+    return ::testing::internal::GetCapturedStderr();
+  }
   // One turn of the loop; false once it has ended.
   bool Turn() { return shell->Turn(exitCode); }
 
@@ -114,47 +93,37 @@ class ShellTest : public ::testing::Test {
   int exitCode = -1;
 };
 
-TEST_F(ShellTest, StartsUpInOrder) {
+// The windowed 3-track program and the full-screen 6-track one.
+class ShellStartTest : public ShellTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ShellStartTest, StartsUpInOrder) {
   testing::WriteFile(kDebugLogPath, "a line of an earlier run\n");
-  StartShell();
+  const bool fullScreen = GetParam();
+  StartShell(fullScreen ? 6 : 3, fullScreen);
 
-  // The Display exists before the window; the window is shown before the
-  // input is set up, and the Sequencer comes last.
-  ASSERT_EQ(platform.Names(), (std::vector<std::string>{"create window", "show window",
-                                                        "open keyboard", "open mouse"}));
-  const Call& create = platform.calls[0];
-  EXPECT_TRUE(create.display);
-  EXPECT_FALSE(create.input);
-  EXPECT_FALSE(create.sequencer);
-  EXPECT_FALSE(platform.calls[1].input);
-  const Call& keyboard = platform.calls[2];
-  EXPECT_TRUE(keyboard.input);
-  EXPECT_FALSE(keyboard.sequencer);
-  EXPECT_GT(keyboard.logLines, create.logLines) << "the Display was set up before the input";
+  // The Display before the window, the window shown before the input, the Sequencer last.
+  EXPECT_EQ(platform.calls, (std::vector<std::string>{"create window D", "show window D",
+                                                      "open keyboard DI", "open mouse DI"}));
   EXPECT_EQ(platform.MouseAcquireCount(), 1);
-
   EXPECT_EQ(std::string(platform.settings.title), "Tessaloop");
   EXPECT_EQ(platform.settings.width, 1024);
   EXPECT_EQ(platform.settings.height, 768);
-  EXPECT_FALSE(platform.settings.fullScreen);
+  EXPECT_EQ(platform.settings.fullScreen, fullScreen);
 
-  // The process-wide references lead to the three objects, and the sound runs.
   EXPECT_EQ(g_Display, shell->GetDisplay());
   EXPECT_EQ(g_InputState, shell->GetInput());
-  EXPECT_EQ(g_Sequencer, shell->GetSequencer());
+  ASSERT_EQ(g_Sequencer, shell->GetSequencer());
   ASSERT_NE(g_Sequencer, nullptr);
-  EXPECT_EQ(g_Sequencer->TrackCount(), 3);
+  EXPECT_EQ(g_Sequencer->TrackCount(), fullScreen ? 6 : 3);
   EXPECT_TRUE(g_Sequencer->AudioRunning());
   EXPECT_TRUE(shell->Active()) << "active from the start";
-  EXPECT_FALSE(g_Display->m_FullScreen);
+  EXPECT_EQ(g_Display->m_FullScreen, fullScreen);
 
-  // The log: started afresh by the Display's set-up, then the video driver,
-  // then the input's nine lines.
+  // A fresh log: the Display's set-up, then the video driver, then the input's lines.
   const std::vector<std::string> lines = LogLines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.front(), "DEBUG LOG");
-  for (const std::string& line : lines)
-    EXPECT_NE(line, "a line of an earlier run");
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "a line of an earlier run"), 0);
   const std::vector<std::string> block = {"Video driver: headless",
                                           "DirectInput initialised",
                                           "DirectInput Keyboard established",
@@ -165,95 +134,48 @@ TEST_F(ShellTest, StartsUpInOrder) {
                                           "DirectInput Mouse SetCooperativeLevel established"};
   const auto doneSetup = std::find(lines.begin(), lines.end(), "Done Setup");
   const auto driver = std::find(lines.begin(), lines.end(), block.front());
-  ASSERT_NE(doneSetup, lines.end());
-  ASSERT_NE(driver, lines.end());
-  EXPECT_LT(doneSetup, driver);
+  ASSERT_LT(doneSetup, driver);
   ASSERT_LE(block.size(), static_cast<size_t>(lines.end() - driver));
   EXPECT_EQ(std::vector<std::string>(driver, driver + block.size()), block);
 }
 
-TEST_F(ShellTest, FullScreenProgramAsksForAFullScreenWindow) {
-  StartShell(6, true);
-  EXPECT_TRUE(platform.settings.fullScreen);
-  EXPECT_EQ(platform.settings.width, 1024);
-  EXPECT_EQ(platform.settings.height, 768);
-  EXPECT_TRUE(g_Display->m_FullScreen);
-  EXPECT_EQ(g_Sequencer->TrackCount(), 6);
-}
+INSTANTIATE_TEST_SUITE_P(BothPrograms, ShellStartTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "FullScreen6" : "Windowed3";
+                         });
 
-TEST_F(ShellTest, WithoutAWindowItSaysSoAndMakesNothingElse) {
-  testing::WriteFile(kDebugLogPath, "a line of an earlier run\n");
-  platform.SetWindowAvailable(false);
-  shell = std::make_unique<Shell>(platform, 3, false);
-  ::testing::internal::CaptureStderr();
-  EXPECT_FALSE(shell->Start());
-  const std::string err = ::testing::internal::GetCapturedStderr();
-
-  const std::string line = "Tessaloop cannot open its window: no window can be made (scripted)";
-  EXPECT_EQ(err, line + "\n");
-  EXPECT_EQ(LogLines(), (std::vector<std::string>{"DEBUG LOG", line}))
-      << "a fresh log with the one line";
-  EXPECT_EQ(platform.Names(), std::vector<std::string>{"create window"});
-  EXPECT_FALSE(platform.WindowShown());
-  EXPECT_EQ(shell->GetInput(), nullptr);
-  EXPECT_EQ(shell->GetSequencer(), nullptr);
-  EXPECT_EQ(g_Sequencer, nullptr);
-
-  // The program's own entry reports it with its exit status.
-  ::testing::internal::CaptureStderr();
-  EXPECT_EQ(RunTessaloop(platform, 3, false), 1);
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), line + "\n");
-}
-
-// Started in a folder that is not the program's own: nothing is made, shown
-// or written there, and one line says what to do.
+// Started outside its own folder: nothing is made, shown or written, and one line says what to do.
 TEST_F(ShellTest, WithoutADataFolderItSaysWhereToStartAndTouchesNothing) {
   std::filesystem::remove("data");
   testing::WriteFile(kDebugLogPath, "someone else's debug.txt\n");
   const std::string cwd = std::filesystem::current_path().string();
-  shell = std::make_unique<Shell>(platform, 3, false);
-  ::testing::internal::CaptureStderr();
-  EXPECT_FALSE(shell->Start());
-  const std::string err = ::testing::internal::GetCapturedStderr();
-
-  EXPECT_EQ(err, "Tessaloop cannot start: there is no data/ folder in " + cwd +
-                     " (No such file or directory); start it in the folder that holds its "
-                     "data/ folder, or with the tessaloop launcher\n");
+  const std::string advice =
+      "; start it in the folder that holds its data/ folder, or with the tessaloop launcher\n";
+  EXPECT_EQ(StartCapturingErrors(false), "Tessaloop cannot start: there is no data/ folder in " +
+                                             cwd + " (No such file or directory)" + advice);
   EXPECT_TRUE(platform.calls.empty()) << "no window";
   EXPECT_EQ(shell->GetDisplay(), nullptr);
   EXPECT_EQ(testing::ReadFile(kDebugLogPath), "someone else's debug.txt\n");
-  size_t entries = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(cwd))
-    ++entries;
-  EXPECT_EQ(entries, 1u) << "nothing but the old log in the folder";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cwd),
+                          std::filesystem::directory_iterator()),
+            1)
+      << "nothing but the old log in the folder";
 
-  // A file of that name is no better.
-  testing::WriteFile("data", "");
-  shell = std::make_unique<Shell>(platform, 3, false);
-  ::testing::internal::CaptureStderr();
-  EXPECT_FALSE(shell->Start());
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "Tessaloop cannot start: data in " + cwd +
-                " is not a folder; start it in the folder that holds its data/ folder, or with "
-                "the tessaloop launcher\n");
+  testing::WriteFile("data", "");  // a file of that name is no better
+  EXPECT_EQ(StartCapturingErrors(false),
+            "Tessaloop cannot start: data in " + cwd + " is not a folder" + advice);
   EXPECT_TRUE(platform.calls.empty());
 }
 
-// Every letter and the pointer come from the font sheet: without it the
-// window would stay blank. The program says so and ends; the log it started
-// shows every failed load and the same line.
+// Without the font sheet the window would stay blank: the program names every
+// missing picture in its log and ends.
 TEST_F(ShellTest, WithoutItsFontSheetItSaysSoAndEnds) {
   std::filesystem::remove("data");
-  std::filesystem::create_directory("data");  // empty
-  shell = std::make_unique<Shell>(platform, 3, false);
-  ::testing::internal::CaptureStderr();
-  EXPECT_FALSE(shell->Start());
-  const std::string err = ::testing::internal::GetCapturedStderr();
-
+  std::filesystem::create_directory("data");
   const std::string line =
       "Tessaloop cannot start: data/text.bmp (No such file or directory), the picture of its "
       "letters and its pointer, cannot be loaded; 25 of its pictures are missing";
-  EXPECT_EQ(err, line + "\n");
+  EXPECT_EQ(StartCapturingErrors(false), line + "\n");
   const std::vector<std::string> lines = LogLines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), line);
@@ -262,68 +184,45 @@ TEST_F(ShellTest, WithoutItsFontSheetItSaysSoAndEnds) {
                             return l.rfind("Start-up picture not loaded: data/", 0) == 0;
                           }),
             25);
-  EXPECT_EQ(platform.Names(),
-            (std::vector<std::string>{"create window", "show window", "close window"}));
+  EXPECT_EQ(platform.calls,
+            (std::vector<std::string>{"create window D", "show window D", "close window D"}));
   EXPECT_EQ(shell->GetInput(), nullptr);
   EXPECT_EQ(shell->GetSequencer(), nullptr) << "no sound was started";
 }
 
-// Without other pictures the editor still works: one line on stderr names
-// them, and the program runs.
-TEST_F(ShellTest, WithoutSomeOfItsPicturesItRunsAndNamesThem) {
-  std::filesystem::remove("data");
-  folder.CopyData();
-  std::filesystem::remove("data/pit.bmp");
-  std::filesystem::remove("data/tabs.bmp");
-  shell = std::make_unique<Shell>(platform, 3, false);
-  ::testing::internal::CaptureStderr();
-  ASSERT_TRUE(shell->Start());
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "Tessaloop: runs without 2 of its pictures: data/pit.bmp (No such file or "
-            "directory), data/tabs.bmp (No such file or directory)\n");
-  EXPECT_TRUE(g_Sequencer->AudioRunning());
-  ASSERT_TRUE(Turn());
-  EXPECT_EQ(shell->FramesRun(), 1);
-}
-
 TEST_F(ShellTest, EventsComeFirstAndFramesRunOnlyWhileActive) {
   StartShell();
-  ASSERT_TRUE(Turn());
-  EXPECT_EQ(shell->FramesRun(), 1) << "frames from the first turn";
+  // Turns n more times; the frames run so far.
+  auto framesAfter = [this](int turns) {
+    for (int i = 0; i < turns; ++i)
+      EXPECT_TRUE(Turn());
+    return shell->FramesRun();
+  };
+  EXPECT_EQ(framesAfter(1), 1) << "frames from the first turn";
 
-  // Events that came during that frame: each takes a turn of its own before
-  // the next frame.
+  // Events that came during a frame each take a turn of their own before the next frame.
   platform.QueueEvent(EventKind::kOther);
   platform.QueueEvent(EventKind::kDeactivated);
-  ASSERT_TRUE(Turn());
-  EXPECT_EQ(shell->FramesRun(), 1);
+  EXPECT_EQ(framesAfter(1), 1);
   EXPECT_TRUE(shell->Active());
-  ASSERT_TRUE(Turn());
-  EXPECT_EQ(shell->FramesRun(), 1);
+  EXPECT_EQ(framesAfter(1), 1);
   EXPECT_FALSE(shell->Active());
 
   // Inactive: every turn sleeps until an event, no frame runs, the sound goes on.
   const uint64_t heard = g_Sequencer->CallbackFrames();
-  for (int i = 0; i < 3; ++i)
-    ASSERT_TRUE(Turn());
+  EXPECT_EQ(framesAfter(3), 1);
   EXPECT_EQ(platform.WaitCount(), 3);
-  EXPECT_EQ(shell->FramesRun(), 1);
-  EXPECT_TRUE(g_Sequencer->AudioRunning());
   for (int i = 0; i < 2000 && g_Sequencer->CallbackFrames() == heard; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_GT(g_Sequencer->CallbackFrames(), heard);
 
   platform.QueueEvent(EventKind::kActivated);
-  ASSERT_TRUE(Turn());
-  EXPECT_EQ(shell->FramesRun(), 1);
-  ASSERT_TRUE(Turn());
-  ASSERT_TRUE(Turn());
-  EXPECT_EQ(shell->FramesRun(), 3) << "frames again after reactivation";
+  EXPECT_EQ(framesAfter(1), 1);
+  EXPECT_EQ(framesAfter(2), 3) << "frames again after reactivation";
   EXPECT_EQ(platform.WaitCount(), 3);
 }
 
-// Esc and every other way of closing the window stop the sound first; the
-// window's end then ends the loop with 0.
+// Every way of closing stops the sound first; the window's end then ends the loop with 0.
 class ShellCloseTest : public ShellTest, public ::testing::WithParamInterface<EventKind> {};
 
 TEST_P(ShellCloseTest, StopsTheSoundThenClosesTheWindowAndEndsWithZero) {
@@ -332,9 +231,8 @@ TEST_P(ShellCloseTest, StopsTheSoundThenClosesTheWindowAndEndsWithZero) {
   platform.QueueEvent(GetParam());
   ASSERT_TRUE(Turn());
 
-  const Call* close = platform.Find("close window");
-  ASSERT_NE(close, nullptr);
-  EXPECT_FALSE(close->audio) << "the stream stopped before the window closed";
+  EXPECT_EQ(platform.calls.back(), "close window DIS")
+      << "the stream stopped before the window closed";
   EXPECT_FALSE(platform.WindowOpen());
   EXPECT_FALSE(g_Sequencer->AudioRunning());
   const uint64_t heard = g_Sequencer->CallbackFrames();
@@ -353,8 +251,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, ShellCloseTest,
 
 TEST_F(ShellTest, MainLoopRunsUntilTheWindowIsGone) {
   StartShell();
-  // Deactivated at once: the loop sleeps; Esc comes while it sleeps, and a
-  // second close request after it changes nothing.
+  // Esc comes while the inactive loop sleeps; a close request after it changes nothing.
   platform.QueueEvent(EventKind::kDeactivated);
   platform.onWait = [this] {
     platform.QueueEvent(EventKind::kEscapePressed);

@@ -1,9 +1,7 @@
 // ALSA configurations that give no output device. The audio library's device
-// scan would end the whole program on some of them (an empty or missing
-// ALSA_CONFIG_PATH file: no sound card and no default device); the program
-// must run on silently instead, and leave nothing behind in its folder.
-//
-// ALSA reads its configuration once per process: CTest runs each test in a
+// scan would end the whole program on an empty or missing ALSA_CONFIG_PATH
+// file; the program must run on silently and leave nothing in its folder.
+// ALSA reads its configuration once per process: CTest runs each case in a
 // process of its own.
 
 #include <gtest/gtest.h>
@@ -12,8 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "display/WavetableBank.h"
-#include "sound/Sequencer.h"
+#include "tests/sound/SoundRig.h"
 #include "tests/support/WorkFolder.h"
 
 namespace tessaloop {
@@ -21,60 +18,53 @@ namespace {
 
 std::string g_Home;
 
-// Starts a Sequencer (and its stream) with the given ALSA configuration file;
-// returns the log's audio lines. The test gets this far only if the process
-// survived.
-std::string StartWithConfiguration(const std::string& path, bool& running) {
+struct BrokenConfiguration {
+  const char* name;
+  const char* file;      // under HOME
+  const char* contents;  // nullptr: the file is missing
+  const char* logged;
+};
+
+void PrintTo(const BrokenConfiguration& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class AudioWithABrokenAlsaConfiguration : public ::testing::TestWithParam<BrokenConfiguration> {};
+
+TEST_P(AudioWithABrokenAlsaConfiguration, RunsSilentlyAndLeavesNothingBehind) {
+  testing::WorkFolder folder;
+  const BrokenConfiguration& c = GetParam();
+  const std::string path = g_Home + "/" + c.file;
+  if (c.contents != nullptr) testing::WriteFile(path, c.contents);
   setenv("ALSA_CONFIG_PATH", path.c_str(), 1);
-  WavetableBank bank;
-  SequencerSetup setup;
-  setup.trackCount = 3;
-  setup.wavetables = &bank;
-  Sequencer seq(setup);
-  running = seq.AudioRunning();
-  seq.StopAudio();
+  bool running = true;
+  {
+    WavetableBank bank;
+    Sequencer seq(testing::RigSetup(bank, 3, true));
+    running = seq.AudioRunning();
+    seq.StopAudio();
+  }  // the process survived the device scan
+  EXPECT_FALSE(running);
   std::string lines;
   const std::string log = testing::ReadFile("debug.txt");
   for (size_t at = log.find("Audio:"); at != std::string::npos; at = log.find("Audio:", at + 1))
     lines += log.substr(at, log.find('\n', at) - at) + "\n";
-  return lines;
-}
-
-void ExpectNothingLeftBehind() {
+  EXPECT_EQ(lines, std::string(c.logged) + "\n");
   for (const auto& entry : std::filesystem::directory_iterator("."))
     EXPECT_EQ(entry.path().filename(), "debug.txt") << "left behind: " << entry.path();
 }
 
-TEST(AudioWithABrokenAlsaConfiguration, EmptyFileRunsSilently) {
-  testing::WorkFolder folder;
-  testing::WriteFile(g_Home + "/empty.conf", "");
-  bool running = true;
-  EXPECT_EQ(StartWithConfiguration(g_Home + "/empty.conf", running),
-            "Audio: no sound, the ALSA configuration offers no output device\n");
-  EXPECT_FALSE(running);
-  ExpectNothingLeftBehind();
-}
-
-TEST(AudioWithABrokenAlsaConfiguration, MissingFileRunsSilently) {
-  testing::WorkFolder folder;
-  bool running = true;
-  EXPECT_EQ(StartWithConfiguration(g_Home + "/no-such.conf", running),
-            "Audio: no sound, the ALSA configuration offers no output device\n");
-  EXPECT_FALSE(running);
-  ExpectNothingLeftBehind();
-}
-
-// Without a default device, but with one the scan takes: the scan is tried,
-// comes back, and the library itself then finds no device to open.
-TEST(AudioWithABrokenAlsaConfiguration, ScanThatComesBackIsUsed) {
-  testing::WorkFolder folder;
-  testing::WriteFile(g_Home + "/card.conf", "pcm.mine { type hw card 7 }\n");
-  bool running = true;
-  EXPECT_EQ(StartWithConfiguration(g_Home + "/card.conf", running),
-            "Audio: no sound, no output device\n");
-  EXPECT_FALSE(running);
-  ExpectNothingLeftBehind();
-}
+// A configuration with a device but no default: the scan comes back and finds nothing to open.
+INSTANTIATE_TEST_SUITE_P(
+    Configurations, AudioWithABrokenAlsaConfiguration,
+    ::testing::Values(
+        BrokenConfiguration{"EmptyFile", "empty.conf", "",
+                            "Audio: no sound, the ALSA configuration offers no output device"},
+        BrokenConfiguration{"MissingFile", "no-such.conf", nullptr,
+                            "Audio: no sound, the ALSA configuration offers no output device"},
+        BrokenConfiguration{"ScanThatComesBack", "card.conf", "pcm.mine { type hw card 7 }\n",
+                            "Audio: no sound, no output device"}),
+    [](const ::testing::TestParamInfo<BrokenConfiguration>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace tessaloop

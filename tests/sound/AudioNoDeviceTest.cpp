@@ -5,8 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "display/WavetableBank.h"
-#include "sound/Sequencer.h"
+#include "tests/sound/SoundRig.h"
 #include "tests/support/WorkFolder.h"
 
 namespace tessaloop {
@@ -15,20 +14,15 @@ namespace {
 TEST(AudioWithoutDevice, StreamStaysClosedAndEverythingElseGoesOn) {
   testing::WorkFolder folder;
   WavetableBank bank;
-  SequencerSetup setup;
-  setup.trackCount = 3;
-  setup.wavetables = &bank;
-  Sequencer seq(setup);
+  Sequencer seq(testing::RigSetup(bank, 3, true));
   if (seq.AudioRunning()) GTEST_SKIP() << "this machine has an output device";
 
   EXPECT_NE(seq.m_AudioResult, 0);
   const std::string log = testing::ReadFile("debug.txt");
   EXPECT_NE(log.find("Audio: no sound"), std::string::npos) << log;
 
-  // The song can still be edited and the clock still runs when driven.
-  seq.GetTrack(0).m_Cells[1].m_Slot = 9;
-  seq.m_Mix.m_FramesPerBuffer = MixBuffer::kFramesPerBuffer;
-  seq.m_Mix.m_NumberOfBlocks = MixBuffer::kNumberOfBlocks;
+  // The clock still runs when driven.
+  testing::SizeMix(seq);
   float out[128];
   seq.RenderBlock(out, 64);
   EXPECT_EQ(seq.m_SampleCount, 64);

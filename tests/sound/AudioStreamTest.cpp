@@ -11,10 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "display/WavetableBank.h"
-#include "sound/Sequencer.h"
+#include "tests/sound/SoundRig.h"
 #include "tests/support/AlsaFileDevice.h"
-#include "tests/support/TestTables.h"
 #include "tests/support/WorkFolder.h"
 
 namespace tessaloop {
@@ -22,8 +20,7 @@ namespace {
 
 std::string g_Capture;
 
-// A song that sounds on every track from the very first sample and changes
-// patterns in song mode during the capture.
+// Sounds on every track from the first sample and changes patterns during the capture.
 void ComposeSong(Sequencer& seq) {
   seq.m_SamplesPerStep = 700;
   for (int t = 0; t < seq.TrackCount(); ++t) {
@@ -65,20 +62,13 @@ bool RealTimeAllowed() {
 
 TEST(AudioStream, DeviceReceivesExactlyWhatTheClockProduces) {
   testing::WorkFolder folder;
-  WavetableBank bank;
-  testing::FillTestTables(bank);
-  SequencerSetup setup;
-  setup.trackCount = 3;
-  setup.wavetables = &bank;
-  setup.startAudio = false;
-
-  Sequencer live(setup);
+  testing::FilledBank bank;
+  Sequencer live(testing::RigSetup(bank));
   ComposeSong(live);
   live.StartAudio();
   ASSERT_TRUE(live.AudioRunning()) << "the ALSA file device should open";
 
-  const uint64_t wanted =
-      3 * kSampleRate;  // the device is not paced: this takes well under a second
+  const uint64_t wanted = 3 * kSampleRate;  // the device is unpaced: well under a second
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (live.CallbackFrames() < wanted && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -99,10 +89,9 @@ TEST(AudioStream, DeviceReceivesExactlyWhatTheClockProduces) {
     ASSERT_EQ(capture[i], 0.0f) << "frame " << i / 2;
   ASSERT_NE(capture[lead * 2], 0.0f) << "the song's first frame follows the priming silence";
 
-  Sequencer reference(setup);
+  Sequencer reference(testing::RigSetup(bank));
   ComposeSong(reference);
-  reference.m_Mix.m_FramesPerBuffer = MixBuffer::kFramesPerBuffer;
-  reference.m_Mix.m_NumberOfBlocks = MixBuffer::kNumberOfBlocks;
+  testing::SizeMix(reference);
   std::vector<float> block(2 * MixBuffer::kFramesPerBuffer);
   size_t mismatches = 0;
   size_t nonSilent = 0;

@@ -6,8 +6,7 @@ namespace tessaloop::testing {
 
 namespace {
 
-// The parts of the rig that must exist before the Display: the working folder
-// with the program's data.
+// The working folder must hold the program's data before the Display exists.
 WorkFolder& Prepared(WorkFolder& folder, const std::function<void()>& prepare) {
   folder.LinkData();
   std::filesystem::create_directory("songs");
@@ -61,11 +60,20 @@ void EditorRig::TapKey(uint8_t scanCode, int frames) {
   Key(scanCode, false);
 }
 
-void EditorRig::ClickAt(int x, int y, int frames) {
+void EditorRig::HoverAt(int x, int y) {
   MoveTo(x, y);
   RunFrame();
+}
+
+void EditorRig::PressAt(int x, int y) {
+  HoverAt(x, y);
   Left(true);
-  RunFrames(frames);
+  RunFrame();
+}
+
+void EditorRig::ClickAt(int x, int y, int frames) {
+  PressAt(x, y);
+  RunFrames(frames - 1);
   Left(false);
 }
 
@@ -97,14 +105,17 @@ bool BlockAt(const EditorRig& rig, int x, int y, const Surface* source, int sx, 
   return visible > 0;
 }
 
-}  // namespace
-
-bool GlyphAt(const EditorRig& rig, int x, int y, char c, bool keyed) {
-  const int code = static_cast<unsigned char>(c);
+bool FontGlyphAt(const EditorRig& rig, int x, int y, int code, bool keyed, bool comparePointer) {
   if (code < 33 || code > 127) return false;
   const int k = code - 33;
   return BlockAt(rig, x, y, rig.display.SlotSurface(kSlotFont), (k % 15) * 8,
-                 (k / 15) * 8 + (keyed ? 56 : 0), 8, 8, keyed);
+                 (k / 15) * 8 + (keyed ? 56 : 0), 8, 8, keyed, comparePointer);
+}
+
+}  // namespace
+
+bool GlyphAt(const EditorRig& rig, int x, int y, char c, bool keyed) {
+  return FontGlyphAt(rig, x, y, static_cast<unsigned char>(c), keyed, false);
 }
 
 bool TextAt(const EditorRig& rig, int x, int y, const char* text, bool keyed) {
@@ -118,9 +129,7 @@ bool PictureAt(const EditorRig& rig, int x, int y, int slot, bool keyed, int w, 
 }
 
 bool PointerDrawn(const EditorRig& rig) {
-  const int k = '~' - 33;
-  return BlockAt(rig, rig.input.m_MouseX, rig.input.m_MouseY, rig.display.SlotSurface(kSlotFont),
-                 (k % 15) * 8, (k / 15) * 8 + 56, 8, 8, true, true);
+  return FontGlyphAt(rig, rig.input.m_MouseX, rig.input.m_MouseY, '~', true, true);
 }
 
 }  // namespace tessaloop::testing

@@ -1,10 +1,6 @@
-// The two threads together: the real audio stream runs its callback on its own
-// thread (PortAudio on an ALSA device) while the interface thread plays a
-// whole session through Frame with scripted input: palette drops and
-// painting, cell drags and keys in every tab, pattern stores and loads, the
-// arrangement, song mode, tempo drags, mutes, saving and loading songs, and
-// user bitmaps loaded into slots that are sounding. Under ThreadSanitizer any
-// unsynchronised access between the two is a failure.
+// The real audio callback on its own thread (PortAudio on a null ALSA device)
+// while the interface thread edits everything through Frame; under
+// ThreadSanitizer any unsynchronised access between the two is a failure.
 
 #include <gtest/gtest.h>
 
@@ -22,46 +18,32 @@ namespace {
 namespace fs = std::filesystem;
 using testing::EditorRig;
 
-constexpr int kTabY = 10;
-constexpr int kTabX[8] = {0, 30, 100, 190, 270, 340, 420, 470};
-
-void Press(EditorRig& rig, int x, int y) {
-  rig.MoveTo(x, y);
-  rig.RunFrame();
-  rig.Left(true);
-  rig.RunFrame();
-}
-
 void Release(EditorRig& rig) {
   rig.Left(false);
   rig.RunFrame();
 }
 
 void ChooseTab(EditorRig& rig, int tab) {
-  rig.ClickAt(kTabX[tab], kTabY);
+  constexpr int kTabX[8] = {0, 30, 100, 190, 270, 340, 420, 470};
+  rig.ClickAt(kTabX[tab], 10);
   rig.RunFrame();
 }
 
-// Drops palette square `square` on a cell; with paint, keeps Ctrl held and
-// passes over the next cells of the row before letting go.
-void Drop(EditorRig& rig, int square, int track, int step, bool paint = false) {
-  Press(rig, EditorRig::PaletteX(square), EditorRig::kPaletteCentreY);
-  rig.MoveTo(EditorRig::CellX(step), EditorRig::CellY(track));
-  rig.RunFrame();
+// Drops a palette square on a cell; with paint, Ctrl paints the next cells too.
+void Drop(EditorRig& rig, int square, int track, int step, bool paint) {
+  rig.PickUp(square);
+  rig.HoverAt(EditorRig::CellX(step), EditorRig::CellY(track));
   if (paint) rig.Key(key::kLeftControl, true);
   Release(rig);
-  if (paint) {
-    for (int s = step + 1; s < step + 4 && s < 16; ++s) {
-      rig.MoveTo(EditorRig::CellX(s), EditorRig::CellY(track));
-      rig.RunFrame();
-    }
-    rig.Key(key::kLeftControl, false);
-    rig.RunFrame();
-  }
+  if (!paint) return;
+  for (int s = step + 1; s < step + 4 && s < 16; ++s)
+    rig.HoverAt(EditorRig::CellX(s), EditorRig::CellY(track));
+  rig.Key(key::kLeftControl, false);
+  rig.RunFrame();
 }
 
 void DragOnCell(EditorRig& rig, int track, int step, int dx, int dy) {
-  Press(rig, EditorRig::CellX(step) - 20, EditorRig::CellY(track) - 20);
+  rig.PressAt(EditorRig::CellX(step) - 20, EditorRig::CellY(track) - 20);
   for (int i = 1; i <= 4; ++i) {
     rig.Move(dx / 4, dy / 4);
     rig.RunFrame();
@@ -70,18 +52,15 @@ void DragOnCell(EditorRig& rig, int track, int step, int dx, int dy) {
 }
 
 void HoverAndTap(EditorRig& rig, int x, int y, uint8_t scanCode) {
-  rig.MoveTo(x, y);
-  rig.RunFrame();
+  rig.HoverAt(x, y);
   rig.TapKey(scanCode, 2);
 }
 
 void PlayOneRound(EditorRig& rig, int round) {
   const int tracks = rig.seq->TrackCount();
-  // Song mode on in the first round; track 0 muted and unmuted in turn. Each
-  // click holds both buttons for 50 frames, which the composing below outlasts.
+  // Song mode on in the first round, then track 0 muted and unmuted in turn.
   rig.ClickAt(round == 0 ? 55 : 415, 677);
   rig.RunFrame();
-  // Compose: drops, painting, notes, envelopes, slides and pans.
   for (int t = 0; t < tracks; ++t)
     Drop(rig, (round + t * 5) % 16, t, (round + t) % 4, t == 1);
   ChooseTab(rig, 1);
@@ -110,7 +89,7 @@ void PlayOneRound(EditorRig& rig, int round) {
       HoverAndTap(rig, j * 10 + 15, t * 10 + 705, j % 2 ? key::kA : key::kB);
 
   // Tempo: drag up (faster), coarse with Ctrl, then fine with Shift.
-  Press(rig, 290, 675);
+  rig.PressAt(290, 675);
   rig.Key(key::kLeftControl, true);
   for (int i = 0; i < 5; ++i) {
     rig.Move(0, -12);
@@ -126,12 +105,9 @@ void PlayOneRound(EditorRig& rig, int round) {
   // Save under a typed name, then load the song back from the list.
   ChooseTab(rig, 7);
   for (int i = 0; i < 12; ++i)
-    rig.TapKey(key::kBackspace, 1);
-  rig.TapKey(key::kS);
-  rig.TapKey(key::kE);
-  rig.TapKey(key::kS);
-  rig.TapKey(key::kDigits[round % 10]);
-  rig.TapKey(key::kReturn);
+    rig.TapKey(key::kBackspace);
+  for (uint8_t k : {key::kS, key::kE, key::kS, key::kDigits[round % 10], key::kReturn})
+    rig.TapKey(k);
   rig.RunFrames(21);  // a save holds the keys of the song list for 20 frames
   ChooseTab(rig, 6);
   rig.TapKey(key::kReturn);
@@ -139,12 +115,10 @@ void PlayOneRound(EditorRig& rig, int round) {
 
   // A user bitmap into a palette square whose sound is playing.
   const int square = round % 16;
-  rig.MoveTo(EditorRig::PaletteX(square), EditorRig::kPaletteCentreY);
-  rig.RunFrame();
+  rig.HoverAt(EditorRig::PaletteX(square), EditorRig::kPaletteCentreY);
   rig.Right(true);
   rig.RunFrame();
-  rig.MoveTo(EditorRig::PaletteX(square), 595 - 10 * (round % 5));
-  rig.RunFrame();
+  rig.HoverAt(EditorRig::PaletteX(square), 595 - 10 * (round % 5));
   rig.Right(false);
   rig.RunFrame();
 }
@@ -184,8 +158,7 @@ TEST(TwoThreadsSession, AudioPlaysOnWhileTheEditorChangesEverything) {
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
   ::testing::InitGoogleTest(&argc, argv);
-  // A device that takes every frame and keeps none: the callback runs flat out
-  // on its own thread for as long as the session lasts.
+  // A device that takes every frame and keeps none: the callback runs flat out.
   std::string folder = (fs::temp_directory_path() / "tessaloop-alsa-XXXXXX").string();
   if (mkdtemp(folder.data()) == nullptr) return 1;
   std::ofstream(folder + "/asound.conf") << "pcm.!default {\n"

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "display/Display.h"
 #include "input/InputState.h"
@@ -18,7 +19,6 @@ class EditorRig {
  public:
   // prepare runs in the working folder before the Sequencer lists it.
   explicit EditorRig(int trackCount = 3, const std::function<void()>& prepare = {});
-  ~EditorRig();
 
   void RunFrame();
   void RunFrames(int count);
@@ -29,8 +29,9 @@ class EditorRig {
   void Left(bool down) { platform.SetButton(0, down); }
   void Right(bool down) { platform.SetButton(1, down); }
   void Key(uint8_t scanCode, bool down) { platform.SetKey(scanCode, down); }
-  // Holds a key for the given frames, then lets it go.
-  void TapKey(uint8_t scanCode, int frames = 1);
+  // Holds the keys for the given frames, then lets them go.
+  void TapKey(uint8_t scanCode, int frames = 1) { TapKeys({scanCode}, frames); }
+  void TapKeys(const std::vector<uint8_t>& scanCodes, int frames = 1);
   // Moves there and runs a frame.
   void HoverAt(int x, int y);
   // Hovers there, then presses the left button for one frame and keeps it held.

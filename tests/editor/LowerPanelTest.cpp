@@ -39,8 +39,7 @@ TEST(Tempo, ShowsStepsPerMinuteAndDragsInStepsOf10Or1Or100) {
 
   struct Case {
     std::vector<uint8_t> modifiers;
-    int motion;
-    int expected;
+    int motion, expected;
   };
   const Case cases[] = {
       {{}, -5, 10955},
@@ -52,15 +51,11 @@ TEST(Tempo, ShowsStepsPerMinuteAndDragsInStepsOf10Or1Or100) {
       {{key::kLeftControl}, -100000, 1},                 // one sample
   };
   for (const Case& c : cases) {
-    for (uint8_t k : c.modifiers)
-      rig.Key(k, true);
     rig.Move(0, c.motion);
-    rig.RunFrame();
+    rig.TapKeys(c.modifiers);
     EXPECT_EQ(rig.seq->m_SamplesPerStep, c.expected) << c.motion;
     EXPECT_EQ(rig.input.m_MouseX, 290) << "the pointer is frozen";
     EXPECT_EQ(rig.input.m_MouseY, 675);
-    for (uint8_t k : c.modifiers)
-      rig.Key(k, false);
   }
 
   // Released, the pointer moves again from where it was frozen.
@@ -119,31 +114,23 @@ TEST(UserBitmapMenu, ReleasingOverANameLoadsItAndElsewhereJustCloses) {
   const int menuY = 595;  // minus 10 per entry
   const float before = rig.display.m_Wavetables.Sample(8, 0);
 
-  // Open on square 2 (slot 8), release over the palette: just closes.
-  rig.HoverAt(EditorRig::PaletteX(2), EditorRig::kPaletteCentreY);
-  rig.Right(true);
-  rig.RunFrame();
-  EXPECT_EQ(rig.seq->m_PaletteReplace, 8);
-  EXPECT_TRUE(TextAt(rig, 128, 580, "red.bmp", false));
-  rig.Right(false);
-  rig.RunFrame();
-  EXPECT_EQ(rig.seq->m_PaletteReplace, -1);
-  EXPECT_STREQ(rig.display.m_SlotNames[8], "data/stepsine.bmp");
-
-  // Released over a name: loaded into the square's slot, picture and sound;
-  // a name too long for a slot is not loaded and the log says why.
-  for (int entry : {1, 2}) {
-    rig.HoverAt(EditorRig::PaletteX(2), EditorRig::kPaletteCentreY);
+  // Released over the palette the menu just closes; over a name it loads that
+  // bitmap into the square's slot, picture and sound, unless the name is too
+  // long for a slot.
+  for (const auto& [y, loaded] : {std::pair{EditorRig::kPaletteCentreY, "data/stepsine.bmp"},
+                                  std::pair{menuY - 10, "userbitmaps/red.bmp"},
+                                  std::pair{menuY - 20, "userbitmaps/red.bmp"}}) {
+    rig.HoverAt(EditorRig::PaletteX(2), EditorRig::kPaletteCentreY);  // slot 8
     rig.Right(true);
     rig.RunFrame();
-    rig.HoverAt(EditorRig::PaletteX(2), menuY - 10 * entry);
+    EXPECT_EQ(rig.seq->m_PaletteReplace, 8);
+    EXPECT_TRUE(TextAt(rig, 128, 580, "red.bmp", false));
+    rig.HoverAt(EditorRig::PaletteX(2), y);
     rig.Right(false);
     rig.RunFrame();
     EXPECT_EQ(rig.seq->m_PaletteReplace, -1);
-    EXPECT_STREQ(rig.display.m_SlotNames[8], "userbitmaps/red.bmp");
-    if (entry == 1) {
-      EXPECT_TRUE(TextAt(rig, 692, 730, "userbitmaps/red.bmp", false));
-    }
+    EXPECT_STREQ(rig.display.m_SlotNames[8], loaded) << y;
+    EXPECT_EQ(TextAt(rig, 692, 730, "userbitmaps/red.bmp", false), y == menuY - 10);
   }
   EXPECT_EQ(rig.display.m_Wavetables.Sample(8, 0), (0x10 - 128) / 128.0f);
   EXPECT_NE(rig.display.m_Wavetables.Sample(8, 0), before);

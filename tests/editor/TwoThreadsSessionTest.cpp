@@ -18,98 +18,73 @@ namespace {
 namespace fs = std::filesystem;
 using testing::EditorRig;
 
-void Release(EditorRig& rig) {
-  rig.Left(false);
-  rig.RunFrame();
-}
-
-void ChooseTab(EditorRig& rig, int tab) {
-  constexpr int kTabX[8] = {0, 30, 100, 190, 270, 340, 420, 470};
-  rig.ClickAt(kTabX[tab], 10);
-  rig.RunFrame();
-}
-
-// Drops a palette square on a cell; with paint, Ctrl paints the next cells too.
-void Drop(EditorRig& rig, int square, int track, int step, bool paint) {
-  rig.PickUp(square);
-  rig.HoverAt(EditorRig::CellX(step), EditorRig::CellY(track));
-  if (paint) rig.Key(key::kLeftControl, true);
-  Release(rig);
-  if (!paint) return;
-  for (int s = step + 1; s < step + 4 && s < 16; ++s)
-    rig.HoverAt(EditorRig::CellX(s), EditorRig::CellY(track));
-  rig.Key(key::kLeftControl, false);
-  rig.RunFrame();
-}
-
-void DragOnCell(EditorRig& rig, int track, int step, int dx, int dy) {
-  rig.PressAt(EditorRig::CellX(step) - 20, EditorRig::CellY(track) - 20);
-  for (int i = 1; i <= 4; ++i) {
-    rig.Move(dx / 4, dy / 4);
-    rig.RunFrame();
-  }
-  Release(rig);
-}
-
-void HoverAndTap(EditorRig& rig, int x, int y, uint8_t scanCode) {
-  rig.HoverAt(x, y);
-  rig.TapKey(scanCode, 2);
-}
-
 void PlayOneRound(EditorRig& rig, int round) {
+  const auto tab = [&](int t) {
+    constexpr int kTabX[8] = {0, 30, 100, 190, 270, 340, 420, 470};
+    rig.ClickAt(kTabX[t], 10);
+    rig.RunFrame();
+  };
+  const auto tap = [&](int x, int y, uint8_t k) {
+    rig.HoverAt(x, y);
+    rig.TapKey(k, 2);
+  };
+  const auto drag = [&](int x, int y, int dx, int dy, uint8_t modifier) {
+    rig.PressAt(x, y);
+    rig.Key(modifier, true);
+    for (int i = 0; i < 4; ++i) {
+      rig.Move(dx / 4, dy / 4);
+      rig.RunFrame();
+    }
+    rig.Key(modifier, false);
+    rig.Left(false);
+    rig.RunFrame();
+  };
   const int tracks = rig.seq->TrackCount();
   // Song mode on in the first round, then track 0 muted and unmuted in turn.
   rig.ClickAt(round == 0 ? 55 : 415, 677);
   rig.RunFrame();
-  for (int t = 0; t < tracks; ++t)
-    Drop(rig, (round + t * 5) % 16, t, (round + t) % 4, t == 1);
-  ChooseTab(rig, 1);
-  DragOnCell(rig, 0, round % 4, 24, 12);
-  HoverAndTap(rig, EditorRig::CellX(round % 4), EditorRig::CellY(0), key::kUp);
-  HoverAndTap(rig, EditorRig::CellX(round % 4), EditorRig::CellY(0), key::kC);
-  for (int tab = 2; tab <= 4; ++tab) {
-    ChooseTab(rig, tab);
-    DragOnCell(rig, 1, (round + 1) % 4, 8 * tab, 40 - 8 * tab);
-  }
-  HoverAndTap(rig, EditorRig::CellX(2), EditorRig::CellY(2), key::kF5);
-  HoverAndTap(rig, EditorRig::CellX(9), EditorRig::CellY(2), key::kF6);
-  HoverAndTap(rig, EditorRig::CellX(8), EditorRig::CellY(1), key::kDelete);
-
-  // Patterns: store every track as A and B, load B back into the last track.
-  ChooseTab(rig, 5);
+  // A drop on every track; track 1 goes on painting with Ctrl.
   for (int t = 0; t < tracks; ++t) {
-    HoverAndTap(rig, 30, t * 64 + 50, key::kA);
-    HoverAndTap(rig, 30, t * 64 + 50, key::kB);
+    const int step = (round + t) % 4;
+    rig.PickUp((round + t * 5) % 16);
+    rig.HoverAt(EditorRig::CellX(step), EditorRig::CellY(t));
+    rig.Key(key::kLeftControl, t == 1);
+    rig.Left(false);
+    for (int s = step + 1; s < step + 4; ++s)
+      rig.HoverAt(EditorRig::CellX(s), EditorRig::CellY(t));
+    rig.Key(key::kLeftControl, false);
   }
-  HoverAndTap(rig, 100, (tracks - 1) * 64 + 50, key::kB);
+  for (int t = 1; t <= 4; ++t) {
+    tab(t);
+    drag(EditorRig::CellX((round + t) % 4) - 20, EditorRig::CellY(t % 2) - 20, 8 * t, 40 - 8 * t,
+         key::kLeftShift);
+  }
+  tap(EditorRig::CellX(round % 4), EditorRig::CellY(0), key::kUp);
+  tap(EditorRig::CellX(round % 4), EditorRig::CellY(0), key::kC);
+  tap(EditorRig::CellX(2), EditorRig::CellY(2), key::kF5);
+  tap(EditorRig::CellX(9), EditorRig::CellY(2), key::kF6);
+  tap(EditorRig::CellX(8), EditorRig::CellY(1), key::kDelete);
 
-  // The arrangement and song mode: short steps so that patterns change often.
-  for (int t = 0; t < tracks; ++t)
+  // Patterns stored as A and B, B loaded back into the last track; then the
+  // arrangement, which song mode plays.
+  tab(5);
+  for (int t = 0; t < tracks; ++t) {
+    tap(30, t * 64 + 50, key::kA);
+    tap(30, t * 64 + 50, key::kB);
     for (int j = 0; j < 3; ++j)
-      HoverAndTap(rig, j * 10 + 15, t * 10 + 705, j % 2 ? key::kA : key::kB);
-
-  // Tempo: drag up (faster), coarse with Ctrl, then fine with Shift.
-  rig.PressAt(290, 675);
-  rig.Key(key::kLeftControl, true);
-  for (int i = 0; i < 5; ++i) {
-    rig.Move(0, -12);
-    rig.RunFrame();
+      tap(j * 10 + 15, t * 10 + 705, j % 2 ? key::kA : key::kB);
   }
-  rig.Key(key::kLeftControl, false);
-  rig.Key(key::kLeftShift, true);
-  rig.Move(0, 7);
-  rig.RunFrame();
-  rig.Key(key::kLeftShift, false);
-  Release(rig);
+  tap(100, (tracks - 1) * 64 + 50, key::kB);
+  drag(290, 675, 0, -60, key::kLeftControl);  // faster tempo, so patterns change often
 
   // Save under a typed name, then load the song back from the list.
-  ChooseTab(rig, 7);
+  tab(7);
   for (int i = 0; i < 12; ++i)
     rig.TapKey(key::kBackspace);
   for (uint8_t k : {key::kS, key::kE, key::kS, key::kDigits[round % 10], key::kReturn})
     rig.TapKey(k);
   rig.RunFrames(21);  // a save holds the keys of the song list for 20 frames
-  ChooseTab(rig, 6);
+  tab(6);
   rig.TapKey(key::kReturn);
   rig.RunFrames(2);
 

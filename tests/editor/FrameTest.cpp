@@ -57,7 +57,6 @@ TEST(PatternButtons, HeldLettersStoreAndLoadAndTheLastLetterShows) {
   rig.MoveTo(90, 2 * 64 + 24 + 30);
   rig.TapKey(key::kD);
   EXPECT_EQ(rig.CellAt(2, 6).m_Slot, 14);
-  EXPECT_EQ(rig.CellAt(2, 6).m_Y, 2 * 64 + 24);
 
   // Outside tab 5 the same keys store nothing.
   rig.seq->m_Tab = 1;
@@ -109,12 +108,11 @@ TEST(SixTracks, ArrangementReachesRowThreeAndEveryTrackHasAMuteButton) {
 
 TEST(PositionStrip, ClickSetsThePositionThenHoldsBothButtonsForFortyFrames) {
   EditorRig rig;
-  rig.ClickAt(15, 695);
-  EXPECT_EQ(rig.seq->m_Position, 0);
-  rig.RunFrames(40);
-  rig.ClickAt(1005, 695);
-  EXPECT_EQ(rig.seq->m_Position, 99);
-  rig.RunFrames(40);
+  for (const auto& [x, position] : {std::pair{15, 0}, {1005, 99}}) {
+    rig.ClickAt(x, 695);
+    EXPECT_EQ(rig.seq->m_Position, position);
+    rig.RunFrames(40);
+  }
 
   // Held on the strip, the position follows only every 40 frames.
   rig.ClickAt(505, 695);

@@ -6,14 +6,42 @@ namespace tessaloop::testing {
 
 namespace {
 
-// The parts of the rig that must exist before the Display: the working folder
-// with the program's data.
+// The working folder must hold the program's data before the Display exists.
 WorkFolder& Prepared(WorkFolder& folder, const std::function<void()>& prepare) {
   folder.LinkData();
   std::filesystem::create_directory("songs");
   std::filesystem::create_directory("userbitmaps");
   if (prepare) prepare();
   return folder;
+}
+
+// Whether a w x h block of a surface is what the back buffer shows at (x, y);
+// unless comparing the pointer itself, pixels under the pointer are skipped.
+bool BlockAt(const EditorRig& rig, int x, int y, const Surface* source, int sx, int sy, int w,
+             int h, bool keyed, bool comparePointer = false) {
+  const Surface& back = rig.display.BackBuffer();
+  if (source == nullptr || x < 0 || y < 0 || x + w > back.Width() || y + h > back.Height())
+    return false;
+  const int px = rig.input.m_MouseX, py = rig.input.m_MouseY;
+  int visible = 0;
+  for (int dy = 0; dy < h; ++dy) {
+    for (int dx = 0; dx < w; ++dx) {
+      const uint32_t pixel = source->Pixel(sx + dx, sy + dy);
+      if (keyed && source->HasColorKey() && pixel == source->ColorKey()) continue;
+      ++visible;
+      const bool underPointer = x + dx >= px && x + dx < px + 8 && y + dy >= py && y + dy < py + 8;
+      if (underPointer && !comparePointer) continue;
+      if (back.PixelRgb(x + dx, y + dy) != source->DecodeRgb(pixel)) return false;
+    }
+  }
+  return visible > 0;
+}
+
+bool FontGlyphAt(const EditorRig& rig, int x, int y, int code, bool keyed, bool comparePointer) {
+  if (code < 33 || code > 127) return false;
+  const int k = code - 33;
+  return BlockAt(rig, x, y, rig.display.SlotSurface(kSlotFont), (k % 15) * 8,
+                 (k / 15) * 8 + (keyed ? 56 : 0), 8, 8, keyed, comparePointer);
 }
 
 }  // namespace
@@ -35,8 +63,6 @@ EditorRig::EditorRig(int trackCount, const std::function<void()>& prepare)
   RunFrame();
 }
 
-EditorRig::~EditorRig() = default;
-
 void EditorRig::RunFrame() {
   if (m_FramePending) {
     display.CountFrame();
@@ -55,56 +81,33 @@ void EditorRig::MoveTo(int x, int y) {
   platform.MoveMouse(x - input.m_MouseX, y - input.m_MouseY);
 }
 
-void EditorRig::TapKey(uint8_t scanCode, int frames) {
-  Key(scanCode, true);
+void EditorRig::TapKeys(const std::vector<uint8_t>& scanCodes, int frames) {
+  for (uint8_t k : scanCodes)
+    Key(k, true);
   RunFrames(frames);
-  Key(scanCode, false);
+  for (uint8_t k : scanCodes)
+    Key(k, false);
+}
+
+void EditorRig::HoverAt(int x, int y) {
+  MoveTo(x, y);
+  RunFrame();
+}
+
+void EditorRig::PressAt(int x, int y) {
+  HoverAt(x, y);
+  Left(true);
+  RunFrame();
 }
 
 void EditorRig::ClickAt(int x, int y, int frames) {
-  MoveTo(x, y);
-  RunFrame();
-  Left(true);
-  RunFrames(frames);
+  PressAt(x, y);
+  RunFrames(frames - 1);
   Left(false);
 }
 
-namespace {
-
-bool UnderPointer(const EditorRig& rig, int x, int y, bool comparePointer) {
-  if (comparePointer) return false;
-  const int px = rig.input.m_MouseX;
-  const int py = rig.input.m_MouseY;
-  return x >= px && x < px + 8 && y >= py && y < py + 8;
-}
-
-// Compares a w x h block of a surface with the back buffer at (x, y).
-bool BlockAt(const EditorRig& rig, int x, int y, const Surface* source, int sx, int sy, int w,
-             int h, bool keyed, bool comparePointer = false) {
-  if (source == nullptr) return false;
-  const Surface& back = rig.display.BackBuffer();
-  if (x < 0 || y < 0 || x + w > back.Width() || y + h > back.Height()) return false;
-  int visible = 0;
-  for (int dy = 0; dy < h; ++dy) {
-    for (int dx = 0; dx < w; ++dx) {
-      const uint32_t pixel = source->Pixel(sx + dx, sy + dy);
-      if (keyed && source->HasColorKey() && pixel == source->ColorKey()) continue;
-      ++visible;
-      if (UnderPointer(rig, x + dx, y + dy, comparePointer)) continue;
-      if (back.PixelRgb(x + dx, y + dy) != source->DecodeRgb(pixel)) return false;
-    }
-  }
-  return visible > 0;
-}
-
-}  // namespace
-
 bool GlyphAt(const EditorRig& rig, int x, int y, char c, bool keyed) {
-  const int code = static_cast<unsigned char>(c);
-  if (code < 33 || code > 127) return false;
-  const int k = code - 33;
-  return BlockAt(rig, x, y, rig.display.SlotSurface(kSlotFont), (k % 15) * 8,
-                 (k / 15) * 8 + (keyed ? 56 : 0), 8, 8, keyed);
+  return FontGlyphAt(rig, x, y, static_cast<unsigned char>(c), keyed, false);
 }
 
 bool TextAt(const EditorRig& rig, int x, int y, const char* text, bool keyed) {
@@ -118,9 +121,7 @@ bool PictureAt(const EditorRig& rig, int x, int y, int slot, bool keyed, int w, 
 }
 
 bool PointerDrawn(const EditorRig& rig) {
-  const int k = '~' - 33;
-  return BlockAt(rig, rig.input.m_MouseX, rig.input.m_MouseY, rig.display.SlotSurface(kSlotFont),
-                 (k % 15) * 8, (k / 15) * 8 + 56, 8, 8, true, true);
+  return FontGlyphAt(rig, rig.input.m_MouseX, rig.input.m_MouseY, '~', true, true);
 }
 
 }  // namespace tessaloop::testing

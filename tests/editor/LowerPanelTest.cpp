@@ -20,8 +20,17 @@ using testing::TextAt;
 
 TEST(Tempo, ShowsStepsPerMinuteAndDragsInStepsOf10Or1Or100) {
   EditorRig rig;
-  rig.MoveTo(290, 675);
+  // A carried sound blocks the drag: nothing changes and the pointer moves on.
+  rig.PickUp(0);
+  rig.HoverAt(290, 675);
+  rig.Move(0, -10);
   rig.RunFrame();
+  EXPECT_EQ(rig.seq->m_SamplesPerStep, 11005);
+  EXPECT_NE(rig.seq->m_TempoDrag, 1);
+  EXPECT_EQ(rig.input.m_MouseY, 665) << "the pointer is not frozen";
+  rig.Left(false);
+
+  rig.HoverAt(290, 675);
   EXPECT_TRUE(TextAt(rig, 267, 674, "240.4362", false));
   rig.Left(true);
   rig.RunFrame();  // the press itself moves nothing
@@ -29,36 +38,25 @@ TEST(Tempo, ShowsStepsPerMinuteAndDragsInStepsOf10Or1Or100) {
   EXPECT_EQ(rig.seq->m_TempoDrag, 1);
 
   struct Case {
-    uint8_t modifier;  // 0: none
-    int motion;
-    int expected;
+    std::vector<uint8_t> modifiers;
+    int motion, expected;
   };
-  for (const Case& c : {Case{0, -5, 10955}, Case{key::kLeftShift, -5, 10950},
-                        Case{key::kLeftControl, 3, 11250}, Case{key::kLeftShift, 0, 11250}}) {
-    if (c.modifier != 0) rig.Key(c.modifier, true);
+  const Case cases[] = {
+      {{}, -5, 10955},
+      {{key::kLeftShift}, -5, 10950},
+      {{key::kLeftControl}, 3, 11250},
+      {{key::kLeftShift}, 0, 11250},
+      {{key::kLeftShift, key::kLeftControl}, 1, 11350},  // Ctrl's coarse steps win
+      {{key::kLeftControl}, 100000, 2646000},            // one step a minute
+      {{key::kLeftControl}, -100000, 1},                 // one sample
+  };
+  for (const Case& c : cases) {
     rig.Move(0, c.motion);
-    rig.RunFrame();
-    EXPECT_EQ(rig.seq->m_SamplesPerStep, c.expected);
+    rig.TapKeys(c.modifiers);
+    EXPECT_EQ(rig.seq->m_SamplesPerStep, c.expected) << c.motion;
     EXPECT_EQ(rig.input.m_MouseX, 290) << "the pointer is frozen";
     EXPECT_EQ(rig.input.m_MouseY, 675);
-    if (c.modifier != 0) rig.Key(c.modifier, false);
   }
-  // Ctrl and Shift together: Ctrl's coarse steps.
-  rig.Key(key::kLeftShift, true);
-  rig.Key(key::kLeftControl, true);
-  rig.Move(0, 1);
-  rig.RunFrame();
-  EXPECT_EQ(rig.seq->m_SamplesPerStep, 11350);
-
-  // Clamped to one step a minute and to one sample.
-  rig.Move(0, 100000);
-  rig.RunFrame();
-  EXPECT_EQ(rig.seq->m_SamplesPerStep, 2646000);
-  rig.Move(0, -100000);
-  rig.RunFrame();
-  EXPECT_EQ(rig.seq->m_SamplesPerStep, 1);
-  rig.Key(key::kLeftShift, false);
-  rig.Key(key::kLeftControl, false);
 
   // Released, the pointer moves again from where it was frozen.
   rig.Left(false);
@@ -68,21 +66,6 @@ TEST(Tempo, ShowsStepsPerMinuteAndDragsInStepsOf10Or1Or100) {
   rig.RunFrame();
   EXPECT_EQ(rig.input.m_MouseY, 715);
   EXPECT_TRUE(TextAt(rig, 267, 674, "2646000.0000", false));
-}
-
-TEST(Tempo, CarriedSoundBlocksTheDrag) {
-  EditorRig rig;
-  rig.MoveTo(EditorRig::PaletteX(0), EditorRig::kPaletteCentreY);
-  rig.RunFrame();
-  rig.Left(true);
-  rig.RunFrame();
-  rig.MoveTo(290, 675);
-  rig.RunFrame();
-  rig.Move(0, -10);
-  rig.RunFrame();
-  EXPECT_EQ(rig.seq->m_SamplesPerStep, 11005);
-  EXPECT_NE(rig.seq->m_TempoDrag, 1);
-  EXPECT_EQ(rig.input.m_MouseY, 665) << "the pointer is not frozen";
 }
 
 TEST(MuteButtons, ToggleOncePerClickAndTheHoldStartsEvenWhenBlocked) {
@@ -99,108 +82,67 @@ TEST(MuteButtons, ToggleOncePerClickAndTheHoldStartsEvenWhenBlocked) {
   EXPECT_EQ(rig.seq->GetTrack(1).m_Mute, 0);
   rig.RunFrames(50);
 
-  // With a sound carried the click toggles nothing, but its hold still runs:
-  // the carried sound is let go at once, and the held button reads released
-  // for 50 frames before the next toggle.
-  rig.MoveTo(EditorRig::PaletteX(5), EditorRig::kPaletteCentreY);
-  rig.RunFrame();
-  rig.Left(true);
-  rig.RunFrame();
+  // With a sound carried the click toggles nothing and lets the sound go, but
+  // its hold still runs: the next toggle comes only 50 frames later.
+  rig.PickUp(5);
   ASSERT_EQ(rig.seq->m_PaletteDrag, 11);
-  rig.MoveTo(x1, 676);
-  rig.RunFrame();
+  rig.HoverAt(x1, 676);
   EXPECT_EQ(rig.seq->GetTrack(1).m_Mute, 0);
   EXPECT_EQ(rig.seq->m_PaletteDrag, -1);
   rig.RunFrames(49);
   EXPECT_EQ(rig.seq->GetTrack(1).m_Mute, 0);
   rig.RunFrame();
   EXPECT_EQ(rig.seq->GetTrack(1).m_Mute, 1);
-  rig.Left(false);
 }
 
-TEST(MuteButtons, SixTracksHaveSixButtons) {
-  EditorRig rig(6);
-  rig.ClickAt(410 + 5 * 16 + 8, 676);
-  EXPECT_EQ(rig.seq->GetTrack(5).m_Mute, 1);
-}
-
-// Two user bitmaps of distinct colours, and one whose name is too long to
-// become a slot path ("userbitmaps/" and the name must fit 31 characters).
+// Two user bitmaps, and one whose name is too long for a slot path.
 constexpr const char* kLongName = "a-rather-long-name-x.bmp";
 
-void WriteUserBitmaps() {
-  std::vector<uint32_t> pixels(210 * 210, 0x2040C0);
-  WriteBmp24("userbitmaps/blue.bmp", 210, 210, pixels.data());
-  pixels.assign(pixels.size(), 0xFF0010);
-  WriteBmp24("userbitmaps/red.bmp", 210, 210, pixels.data());
-  WriteBmp24(std::string("userbitmaps/") + kLongName, 210, 210, pixels.data());
-}
-
-// The menu shows whatever the list holds; the listing itself is not under test.
-void ListThem(Sequencer& seq) {
-  std::strcpy(seq.m_BitmapNames[0], "blue.bmp");
-  std::strcpy(seq.m_BitmapNames[1], "red.bmp");
-  std::strcpy(seq.m_BitmapNames[2], kLongName);
-  seq.m_BitmapCount = 3;
-}
-
 TEST(UserBitmapMenu, ReleasingOverANameLoadsItAndElsewhereJustCloses) {
-  EditorRig rig(3, WriteUserBitmaps);
-  ListThem(*rig.seq);
-  const int red = 1, tooLong = 2;
+  EditorRig rig(3, [] {
+    std::vector<uint32_t> pixels(210 * 210, 0x2040C0);
+    WriteBmp24("userbitmaps/blue.bmp", 210, 210, pixels.data());
+    pixels.assign(pixels.size(), 0xFF0010);
+    WriteBmp24("userbitmaps/red.bmp", 210, 210, pixels.data());
+    WriteBmp24(std::string("userbitmaps/") + kLongName, 210, 210, pixels.data());
+  });
+  // The menu shows whatever the list holds; the listing itself is not under test.
+  const char* names[] = {"blue.bmp", "red.bmp", kLongName};
+  for (int i = 0; i < 3; ++i)
+    std::strcpy(rig.seq->m_BitmapNames[i], names[i]);
+  rig.seq->m_BitmapCount = 3;
+  const int menuY = 595;  // minus 10 per entry
   const float before = rig.display.m_Wavetables.Sample(8, 0);
 
-  // Open on square 2 (slot 8), release over the palette: just closes.
-  rig.MoveTo(EditorRig::PaletteX(2), EditorRig::kPaletteCentreY);
-  rig.RunFrame();
-  rig.Right(true);
-  rig.RunFrame();
-  EXPECT_EQ(rig.seq->m_PaletteReplace, 8);
-  EXPECT_TRUE(TextAt(rig, 128, 590 - 10 * red, "red.bmp", false));
-  rig.Right(false);
-  rig.RunFrame();
-  EXPECT_EQ(rig.seq->m_PaletteReplace, -1);
-  EXPECT_STREQ(rig.display.m_SlotNames[8], "data/stepsine.bmp");
-
-  // Released over a name: loaded into the square's slot, picture and sound.
-  rig.Right(true);
-  rig.RunFrame();
-  rig.MoveTo(EditorRig::PaletteX(2), 595 - 10 * red);
-  rig.RunFrame();
-  rig.Right(false);
-  rig.RunFrame();
-  EXPECT_EQ(rig.seq->m_PaletteReplace, -1);
-  EXPECT_STREQ(rig.display.m_SlotNames[8], "userbitmaps/red.bmp");
-  EXPECT_TRUE(TextAt(rig, 692, 730, "userbitmaps/red.bmp", false));
+  // Released over the palette the menu just closes; over a name it loads that
+  // bitmap into the square's slot, picture and sound, unless the name is too
+  // long for a slot.
+  for (const auto& [y, loaded] : {std::pair{EditorRig::kPaletteCentreY, "data/stepsine.bmp"},
+                                  std::pair{menuY - 10, "userbitmaps/red.bmp"},
+                                  std::pair{menuY - 20, "userbitmaps/red.bmp"}}) {
+    rig.HoverAt(EditorRig::PaletteX(2), EditorRig::kPaletteCentreY);  // slot 8
+    rig.Right(true);
+    rig.RunFrame();
+    EXPECT_EQ(rig.seq->m_PaletteReplace, 8);
+    EXPECT_TRUE(TextAt(rig, 128, 580, "red.bmp", false));
+    rig.HoverAt(EditorRig::PaletteX(2), y);
+    rig.Right(false);
+    rig.RunFrame();
+    EXPECT_EQ(rig.seq->m_PaletteReplace, -1);
+    EXPECT_STREQ(rig.display.m_SlotNames[8], loaded) << y;
+    EXPECT_EQ(TextAt(rig, 692, 730, "userbitmaps/red.bmp", false), y == menuY - 10);
+  }
   EXPECT_EQ(rig.display.m_Wavetables.Sample(8, 0), (0x10 - 128) / 128.0f);
   EXPECT_NE(rig.display.m_Wavetables.Sample(8, 0), before);
-
-  // A name too long for a slot is not loaded; the log says why.
-  rig.MoveTo(EditorRig::PaletteX(2), EditorRig::kPaletteCentreY);
-  rig.RunFrame();
-  rig.Right(true);
-  rig.RunFrame();
-  rig.MoveTo(EditorRig::PaletteX(2), 595 - 10 * tooLong);
-  rig.RunFrame();
-  rig.Right(false);
-  rig.RunFrame();
-  EXPECT_STREQ(rig.display.m_SlotNames[8], "userbitmaps/red.bmp");
   EXPECT_NE(testing::ReadFile("debug.txt").find("User bitmap name too long to load"),
             std::string::npos);
-}
 
-TEST(UserBitmapMenu, OpeningDropsACarriedSoundAndALeftPressStillPicksOne) {
-  EditorRig rig(3, WriteUserBitmaps);
-  ListThem(*rig.seq);
-  const int blue = 0;
-  rig.MoveTo(EditorRig::PaletteX(4), EditorRig::kPaletteCentreY);
-  rig.RunFrame();
-  rig.Left(true);
-  rig.RunFrame();
+  // Opening drops a carried sound unwritten; a left press still picks one up.
+  rig.PickUp(4);
   EXPECT_EQ(rig.seq->m_PaletteDrag, 10);
   rig.Right(true);
   rig.RunFrame();
-  EXPECT_EQ(rig.seq->m_PaletteDrag, -1) << "dropped without being written";
+  EXPECT_EQ(rig.seq->m_PaletteDrag, -1);
   EXPECT_EQ(rig.seq->m_PaletteReplace, 10);
   rig.Left(false);
   rig.RunFrame();
@@ -208,8 +150,7 @@ TEST(UserBitmapMenu, OpeningDropsACarriedSoundAndALeftPressStillPicksOne) {
   rig.RunFrame();
   EXPECT_EQ(rig.seq->m_PaletteDrag, 10) << "a left press picks up while the menu is open";
   rig.Left(false);
-  rig.MoveTo(EditorRig::PaletteX(4), 595 - 10 * blue);
-  rig.RunFrame();
+  rig.HoverAt(EditorRig::PaletteX(4), menuY);
   rig.Right(false);
   rig.RunFrame();
   EXPECT_STREQ(rig.display.m_SlotNames[10], "userbitmaps/blue.bmp");

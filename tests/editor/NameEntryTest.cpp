@@ -10,6 +10,7 @@
 namespace tessaloop {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::EditorRig;
 using testing::TextAt;
 
@@ -18,103 +19,80 @@ struct NameEntry : ::testing::Test {
   NameEntry() {
     rig.display.m_FramesPerSecond = 40;
     rig.ClickAt(470, 10);  // tab 7
-    rig.MoveTo(300, 300);
-    rig.RunFrame();
+    rig.HoverAt(300, 300);
   }
   // Holds a key for one frame, then waits out its repeat delay.
   void Type(uint8_t scanCode) {
     rig.TapKey(scanCode);
     rig.RunFrames(10);
   }
+  void HoldBackspace(int frames) {
+    rig.TapKey(key::kBackspace, frames);
+    rig.RunFrames(5);
+  }
   EditorRig rig;
 };
 
-TEST_F(NameEntry, TwelveBackspacesThenMix1AndReturnSavesAsMix1) {
-  EXPECT_EQ(rig.seq->m_Tab, 7);
-  EXPECT_EQ(rig.seq->m_NameLength, 12);
+TEST_F(NameEntry, TwelveBackspacesThenMix1AndReturnSavesAsMix1AndEmptySavesAsUntitled) {
   EXPECT_TRUE(TextAt(rig, 514, 8, "UntitledSong", false));
-
-  rig.Key(key::kBackspace, true);
-  rig.RunFrames(56);  // one at once, then one every 5 frames
-  rig.Key(key::kBackspace, false);
+  HoldBackspace(56);  // one at once, then one every 5 frames
   EXPECT_EQ(rig.seq->m_NameLength, 0);
   EXPECT_STREQ(rig.seq->m_Name, "");
-  rig.RunFrames(5);
   for (uint8_t k : {key::kM, key::kI, key::kX, key::k1})
     Type(k);
-  EXPECT_STREQ(rig.seq->m_Name, "mix1");
   EXPECT_TRUE(TextAt(rig, 514, 8, "mix1", false));
   rig.TapKey(key::kReturn);
   EXPECT_EQ(rig.seq->m_Tab, 1);
   EXPECT_EQ(rig.seq->m_NameLength, 4);
   EXPECT_STREQ(rig.seq->m_Name, "mix1");
-  EXPECT_TRUE(std::filesystem::exists("songs/mix1.tlp"));
-}
+  EXPECT_TRUE(fs::exists("songs/mix1.tlp"));
 
-TEST_F(NameEntry, ReturnOnAnEmptyNameSavesAsUntitled) {
-  rig.Key(key::kBackspace, true);
-  rig.RunFrames(60);
-  rig.Key(key::kBackspace, false);
-  rig.RunFrames(5);
+  rig.RunFrames(20);  // the delay after a save
+  rig.ClickAt(470, 10);
+  HoldBackspace(30);
+  ASSERT_EQ(rig.seq->m_NameLength, 0);
   rig.TapKey(key::kReturn);
   EXPECT_EQ(rig.seq->m_Tab, 1);
   EXPECT_STREQ(rig.seq->m_Name, "Untitled");
   EXPECT_EQ(rig.seq->m_NameLength, 8);
-  EXPECT_TRUE(std::filesystem::exists("songs/Untitled.tlp"));
+  EXPECT_TRUE(fs::exists("songs/Untitled.tlp"));
 }
 
-TEST_F(NameEntry, ShiftGivesCapitalsAndNoDigitsAndTheNameStopsAtTwelve) {
-  Type(key::kBackspace);
-  EXPECT_STREQ(rig.seq->m_Name, "UntitledSon");
+TEST_F(NameEntry, KeysRepeatShiftGivesCapitalsNotDigitsAndOtherTabsKeepTheName) {
+  HoldBackspace(21);
   rig.Key(key::kLeftShift, true);
   Type(0x04);  // digit 3
-  EXPECT_STREQ(rig.seq->m_Name, "UntitledSon");
-  // Two letters in one frame with room for one: the first in the alphabet.
-  rig.Key(key::kQ, true);
-  rig.Key(key::kB, true);
-  rig.RunFrame();
-  rig.Key(key::kQ, false);
-  rig.Key(key::kB, false);
   rig.Key(key::kLeftShift, false);
-  EXPECT_STREQ(rig.seq->m_Name, "UntitledSonB");
+  EXPECT_STREQ(rig.seq->m_Name, "Untitle");
+  rig.TapKey(key::kW, 40);
+  EXPECT_STREQ(rig.seq->m_Name, "Untitlewwww") << "four times a second";
+  // Two letters in one frame with room for one: the first in the alphabet.
+  rig.RunFrames(10);
+  rig.Key(key::kLeftShift, true);
+  rig.TapKeys({key::kQ, key::kB});
+  rig.Key(key::kLeftShift, false);
+  EXPECT_STREQ(rig.seq->m_Name, "UntitlewwwwB");
 
-  // Full: letters and digits do nothing and set no delay, so a Backspace in
-  // the very next frame is taken.
+  // Full: letters set no delay, so a Backspace in the very next frame is taken.
   rig.RunFrames(10);
   rig.TapKey(key::kK);
   rig.TapKey(key::kBackspace);
-  EXPECT_STREQ(rig.seq->m_Name, "UntitledSon");
-  rig.RunFrames(5);
-  rig.TapKey(key::kQ);
-  EXPECT_STREQ(rig.seq->m_Name, "UntitledSonq");
-}
-
-TEST_F(NameEntry, AHeldKeyRepeatsFourTimesASecondAndOtherTabsKeepTheName) {
-  for (int i = 0; i < 4; ++i)
-    Type(key::kBackspace);
-  rig.Key(key::kW, true);
-  rig.RunFrames(40);
-  rig.Key(key::kW, false);
-  EXPECT_STREQ(rig.seq->m_Name, "Untitledwwww");
+  EXPECT_STREQ(rig.seq->m_Name, "Untitlewwww");
 
   rig.ClickAt(30, 10);  // tab 1: kept, not saved
-  EXPECT_STREQ(rig.seq->m_Name, "Untitledwwww");
-  EXPECT_FALSE(std::filesystem::exists("songs/Untitledwwww.tlp"));
+  EXPECT_FALSE(fs::exists("songs/Untitlewwww.tlp"));
   rig.ClickAt(470, 10);
-  EXPECT_EQ(rig.seq->m_NameLength, 12);
+  EXPECT_STREQ(rig.seq->m_Name, "Untitlewwww");
+  EXPECT_EQ(rig.seq->m_NameLength, 11);
 }
 
-// Where the song cannot be written (here a file stands where the songs
-// folder belongs), Return does not leave as if it had been saved: the tab
-// stays open with the name and says "not saved", the file in the way is left
-// alone, and once the way is clear Return saves and leaves.
+// A file where the songs folder belongs: Return stays in the tab, says "not
+// saved" and leaves the file alone; once the way is clear it saves and leaves.
 TEST_F(NameEntry, AFailedSaveKeepsTheTabOpenAndSaysSo) {
-  std::filesystem::remove_all("songs");
+  fs::remove_all("songs");
   testing::WriteFile("songs", "a file of the user's");
   rig.TapKey(key::kReturn);
   EXPECT_EQ(rig.seq->m_Tab, 7);
-  EXPECT_STREQ(rig.seq->m_Name, "UntitledSong");
-  EXPECT_EQ(rig.seq->m_NameLength, 12);
   EXPECT_TRUE(TextAt(rig, 514, 8, "UntitledSong", false));
   EXPECT_TRUE(TextAt(rig, 618, 8, "not saved", false));
   EXPECT_EQ(testing::ReadFile("songs"), "a file of the user's");
@@ -126,18 +104,12 @@ TEST_F(NameEntry, AFailedSaveKeepsTheTabOpenAndSaysSo) {
   rig.ClickAt(470, 10);
   rig.RunFrame();
   EXPECT_FALSE(TextAt(rig, 618, 8, "not saved", false));
-  rig.TapKey(key::kReturn);
-  rig.RunFrame();
-  EXPECT_TRUE(TextAt(rig, 618, 8, "not saved", false));
 
-  std::filesystem::remove("songs");
-  rig.RunFrames(20);  // the delay after a save
+  fs::remove("songs");
+  rig.RunFrames(20);
   rig.TapKey(key::kReturn);
   EXPECT_EQ(rig.seq->m_Tab, 1);
-  EXPECT_TRUE(std::filesystem::exists("songs/UntitledSong.tlp"));
-  rig.ClickAt(470, 10);
-  rig.RunFrame();
-  EXPECT_FALSE(TextAt(rig, 618, 8, "not saved", false));
+  EXPECT_TRUE(fs::exists("songs/UntitledSong.tlp"));
 }
 
 }  // namespace

@@ -1,10 +1,6 @@
-// The two threads together: the real audio stream runs its callback on its own
-// thread (PortAudio on an ALSA device) while the interface thread plays a
-// whole session through Frame with scripted input: palette drops and
-// painting, cell drags and keys in every tab, pattern stores and loads, the
-// arrangement, song mode, tempo drags, mutes, saving and loading songs, and
-// user bitmaps loaded into slots that are sounding. Under ThreadSanitizer any
-// unsynchronised access between the two is a failure.
+// The real audio callback on its own thread (PortAudio on a null ALSA device)
+// while the interface thread edits everything through Frame; under
+// ThreadSanitizer any unsynchronised access between the two is a failure.
 
 #include <gtest/gtest.h>
 
@@ -22,129 +18,82 @@ namespace {
 namespace fs = std::filesystem;
 using testing::EditorRig;
 
-constexpr int kTabY = 10;
-constexpr int kTabX[8] = {0, 30, 100, 190, 270, 340, 420, 470};
-
-void Press(EditorRig& rig, int x, int y) {
-  rig.MoveTo(x, y);
-  rig.RunFrame();
-  rig.Left(true);
-  rig.RunFrame();
-}
-
-void Release(EditorRig& rig) {
-  rig.Left(false);
-  rig.RunFrame();
-}
-
-void ChooseTab(EditorRig& rig, int tab) {
-  rig.ClickAt(kTabX[tab], kTabY);
-  rig.RunFrame();
-}
-
-// Drops palette square `square` on a cell; with paint, keeps Ctrl held and
-// passes over the next cells of the row before letting go.
-void Drop(EditorRig& rig, int square, int track, int step, bool paint = false) {
-  Press(rig, EditorRig::PaletteX(square), EditorRig::kPaletteCentreY);
-  rig.MoveTo(EditorRig::CellX(step), EditorRig::CellY(track));
-  rig.RunFrame();
-  if (paint) rig.Key(key::kLeftControl, true);
-  Release(rig);
-  if (paint) {
-    for (int s = step + 1; s < step + 4 && s < 16; ++s) {
-      rig.MoveTo(EditorRig::CellX(s), EditorRig::CellY(track));
+void PlayOneRound(EditorRig& rig, int round) {
+  const auto tab = [&](int t) {
+    constexpr int kTabX[8] = {0, 30, 100, 190, 270, 340, 420, 470};
+    rig.ClickAt(kTabX[t], 10);
+    rig.RunFrame();
+  };
+  const auto tap = [&](int x, int y, uint8_t k) {
+    rig.HoverAt(x, y);
+    rig.TapKey(k, 2);
+  };
+  const auto drag = [&](int x, int y, int dx, int dy, uint8_t modifier) {
+    rig.PressAt(x, y);
+    rig.Key(modifier, true);
+    for (int i = 0; i < 4; ++i) {
+      rig.Move(dx / 4, dy / 4);
       rig.RunFrame();
     }
-    rig.Key(key::kLeftControl, false);
+    rig.Key(modifier, false);
+    rig.Left(false);
     rig.RunFrame();
-  }
-}
-
-void DragOnCell(EditorRig& rig, int track, int step, int dx, int dy) {
-  Press(rig, EditorRig::CellX(step) - 20, EditorRig::CellY(track) - 20);
-  for (int i = 1; i <= 4; ++i) {
-    rig.Move(dx / 4, dy / 4);
-    rig.RunFrame();
-  }
-  Release(rig);
-}
-
-void HoverAndTap(EditorRig& rig, int x, int y, uint8_t scanCode) {
-  rig.MoveTo(x, y);
-  rig.RunFrame();
-  rig.TapKey(scanCode, 2);
-}
-
-void PlayOneRound(EditorRig& rig, int round) {
+  };
   const int tracks = rig.seq->TrackCount();
-  // Song mode on in the first round; track 0 muted and unmuted in turn. Each
-  // click holds both buttons for 50 frames, which the composing below outlasts.
+  // Song mode on in the first round, then track 0 muted and unmuted in turn.
   rig.ClickAt(round == 0 ? 55 : 415, 677);
   rig.RunFrame();
-  // Compose: drops, painting, notes, envelopes, slides and pans.
-  for (int t = 0; t < tracks; ++t)
-    Drop(rig, (round + t * 5) % 16, t, (round + t) % 4, t == 1);
-  ChooseTab(rig, 1);
-  DragOnCell(rig, 0, round % 4, 24, 12);
-  HoverAndTap(rig, EditorRig::CellX(round % 4), EditorRig::CellY(0), key::kUp);
-  HoverAndTap(rig, EditorRig::CellX(round % 4), EditorRig::CellY(0), key::kC);
-  for (int tab = 2; tab <= 4; ++tab) {
-    ChooseTab(rig, tab);
-    DragOnCell(rig, 1, (round + 1) % 4, 8 * tab, 40 - 8 * tab);
-  }
-  HoverAndTap(rig, EditorRig::CellX(2), EditorRig::CellY(2), key::kF5);
-  HoverAndTap(rig, EditorRig::CellX(9), EditorRig::CellY(2), key::kF6);
-  HoverAndTap(rig, EditorRig::CellX(8), EditorRig::CellY(1), key::kDelete);
-
-  // Patterns: store every track as A and B, load B back into the last track.
-  ChooseTab(rig, 5);
+  // A drop on every track; track 1 goes on painting with Ctrl.
   for (int t = 0; t < tracks; ++t) {
-    HoverAndTap(rig, 30, t * 64 + 50, key::kA);
-    HoverAndTap(rig, 30, t * 64 + 50, key::kB);
+    const int step = (round + t) % 4;
+    rig.PickUp((round + t * 5) % 16);
+    rig.HoverAt(EditorRig::CellX(step), EditorRig::CellY(t));
+    rig.Key(key::kLeftControl, t == 1);
+    rig.Left(false);
+    for (int s = step + 1; s < step + 4; ++s)
+      rig.HoverAt(EditorRig::CellX(s), EditorRig::CellY(t));
+    rig.Key(key::kLeftControl, false);
   }
-  HoverAndTap(rig, 100, (tracks - 1) * 64 + 50, key::kB);
+  for (int t = 1; t <= 4; ++t) {
+    tab(t);
+    drag(EditorRig::CellX((round + t) % 4) - 20, EditorRig::CellY(t % 2) - 20, 8 * t, 40 - 8 * t,
+         key::kLeftShift);
+  }
+  tap(EditorRig::CellX(round % 4), EditorRig::CellY(0), key::kUp);
+  tap(EditorRig::CellX(round % 4), EditorRig::CellY(0), key::kC);
+  tap(EditorRig::CellX(2), EditorRig::CellY(2), key::kF5);
+  tap(EditorRig::CellX(9), EditorRig::CellY(2), key::kF6);
+  tap(EditorRig::CellX(8), EditorRig::CellY(1), key::kDelete);
 
-  // The arrangement and song mode: short steps so that patterns change often.
-  for (int t = 0; t < tracks; ++t)
+  // Patterns stored as A and B, B loaded back into the last track; then the
+  // arrangement, which song mode plays.
+  tab(5);
+  for (int t = 0; t < tracks; ++t) {
+    tap(30, t * 64 + 50, key::kA);
+    tap(30, t * 64 + 50, key::kB);
     for (int j = 0; j < 3; ++j)
-      HoverAndTap(rig, j * 10 + 15, t * 10 + 705, j % 2 ? key::kA : key::kB);
-
-  // Tempo: drag up (faster), coarse with Ctrl, then fine with Shift.
-  Press(rig, 290, 675);
-  rig.Key(key::kLeftControl, true);
-  for (int i = 0; i < 5; ++i) {
-    rig.Move(0, -12);
-    rig.RunFrame();
+      tap(j * 10 + 15, t * 10 + 705, j % 2 ? key::kA : key::kB);
   }
-  rig.Key(key::kLeftControl, false);
-  rig.Key(key::kLeftShift, true);
-  rig.Move(0, 7);
-  rig.RunFrame();
-  rig.Key(key::kLeftShift, false);
-  Release(rig);
+  tap(100, (tracks - 1) * 64 + 50, key::kB);
+  drag(290, 675, 0, -60, key::kLeftControl);  // faster tempo, so patterns change often
 
   // Save under a typed name, then load the song back from the list.
-  ChooseTab(rig, 7);
+  tab(7);
   for (int i = 0; i < 12; ++i)
-    rig.TapKey(key::kBackspace, 1);
-  rig.TapKey(key::kS);
-  rig.TapKey(key::kE);
-  rig.TapKey(key::kS);
-  rig.TapKey(key::kDigits[round % 10]);
-  rig.TapKey(key::kReturn);
+    rig.TapKey(key::kBackspace);
+  for (uint8_t k : {key::kS, key::kE, key::kS, key::kDigits[round % 10], key::kReturn})
+    rig.TapKey(k);
   rig.RunFrames(21);  // a save holds the keys of the song list for 20 frames
-  ChooseTab(rig, 6);
+  tab(6);
   rig.TapKey(key::kReturn);
   rig.RunFrames(2);
 
   // A user bitmap into a palette square whose sound is playing.
   const int square = round % 16;
-  rig.MoveTo(EditorRig::PaletteX(square), EditorRig::kPaletteCentreY);
-  rig.RunFrame();
+  rig.HoverAt(EditorRig::PaletteX(square), EditorRig::kPaletteCentreY);
   rig.Right(true);
   rig.RunFrame();
-  rig.MoveTo(EditorRig::PaletteX(square), 595 - 10 * (round % 5));
-  rig.RunFrame();
+  rig.HoverAt(EditorRig::PaletteX(square), 595 - 10 * (round % 5));
   rig.Right(false);
   rig.RunFrame();
 }
@@ -184,8 +133,7 @@ TEST(TwoThreadsSession, AudioPlaysOnWhileTheEditorChangesEverything) {
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
   ::testing::InitGoogleTest(&argc, argv);
-  // A device that takes every frame and keeps none: the callback runs flat out
-  // on its own thread for as long as the session lasts.
+  // A device that takes every frame and keeps none: the callback runs flat out.
   std::string folder = (fs::temp_directory_path() / "tessaloop-alsa-XXXXXX").string();
   if (mkdtemp(folder.data()) == nullptr) return 1;
   std::ofstream(folder + "/asound.conf") << "pcm.!default {\n"

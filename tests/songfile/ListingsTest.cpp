@@ -25,8 +25,7 @@ class ListingsTest : public ::testing::Test {
       testing::WriteFile(folder + "/" + name, "");
   }
 
-  // The names in a folder in the order the folder yields them, those in
-  // wanted only (all when wanted is empty).
+  // The names in the order the folder yields them, those in wanted only (if any).
   static std::vector<std::string> FolderOrder(const std::string& folder,
                                               const std::set<std::string>& wanted = {}) {
     std::vector<std::string> names;
@@ -58,19 +57,19 @@ class ListingsTest : public ::testing::Test {
   std::unique_ptr<Sequencer> seq = testing::MakeQuietSequencer(bank, 3);
 };
 
+// Extensions match whatever their case, and "none" is a name like any other.
 TEST_F(ListingsTest, NoneThreeFortyAndFortyFiveSongsInTheFoldersOrder) {
   seq->ListSongs();  // no folder at all
   EXPECT_EQ(Listed(seq->m_SongNames, seq->m_SongCount), std::vector<std::string>{});
 
-  Touch("songs", {"Zed.tlp", "alpha.tlp", "notes.txt", "Mid.tlp", "Mid.tlp.4711-0.tmp", "tlp",
+  Touch("songs", {"Loud.TLP", "Quiet.Tlp", "notes.txt", "nonesuch.tlp", "Mid.tlp.4711-0.tmp", "tlp",
                   "x.tl", "x.tlpx"});
   seq->ListSongs();
   EXPECT_EQ(Listed(seq->m_SongNames, seq->m_SongCount),
-            FolderOrder("songs", {"Zed.tlp", "alpha.tlp", "Mid.tlp"}));
+            FolderOrder("songs", {"Loud.TLP", "Quiet.Tlp", "nonesuch.tlp"}));
 
   fs::remove_all("songs");
-  const auto forty = Numbered("song", 40);
-  Touch("songs", forty);
+  Touch("songs", Numbered("song", 40));
   seq->ListSongs();
   EXPECT_EQ(Listed(seq->m_SongNames, seq->m_SongCount), FolderOrder("songs"));
 
@@ -83,20 +82,7 @@ TEST_F(ListingsTest, NoneThreeFortyAndFortyFiveSongsInTheFoldersOrder) {
   EXPECT_EQ(Listed(seq->m_SongNames, seq->m_SongCount), first);
 }
 
-TEST_F(ListingsTest, ExtensionsMatchWhateverTheirCaseAndNoneIsAName) {
-  Touch("songs", {"Loud.TLP", "Quiet.Tlp", "nonesuch.tlp"});
-  Touch("userbitmaps", {"Pic.BMP", "pic2.bMp", "pic3.png", "bmp"});
-  fs::create_directories("songs/Folder.tlp");  // a matching folder is listed like a file
-  seq->ListUserBitmaps();
-  seq->ListSongs();
-  const auto bitmaps = Listed(seq->m_BitmapNames, seq->m_BitmapCount);
-  EXPECT_EQ(std::set<std::string>(bitmaps.begin(), bitmaps.end()),
-            (std::set<std::string>{"Pic.BMP", "pic2.bMp"}));
-  const auto songs = Listed(seq->m_SongNames, seq->m_SongCount);
-  EXPECT_EQ(std::set<std::string>(songs.begin(), songs.end()),
-            (std::set<std::string>{"Loud.TLP", "Quiet.Tlp", "nonesuch.tlp", "Folder.tlp"}));
-}
-
+// Too long for a slot path, or holding a comma or space a song file cannot store.
 TEST_F(ListingsTest, NamesThatWouldNotFitAreLeftOutNotCut) {
   const std::string song31 = std::string(27, 's') + ".tlp";
   const std::string bitmap19 = std::string(15, 'b') + ".bmp";  // userbitmaps/ + 19 = 31
@@ -106,14 +92,14 @@ TEST_F(ListingsTest, NamesThatWouldNotFitAreLeftOutNotCut) {
   songs.push_back(std::string(200, 'L') + ".tlp");
   songs.push_back(song31);
   Touch("songs", songs);
-  Touch("userbitmaps",
-        {bitmap19, std::string(16, 'B') + ".bmp", "a,b.bmp", "my pic.bmp", "tab\tb.bmp"});
+  Touch("userbitmaps", {bitmap19, "Pic.BMP", "pic3.png", "bmp", std::string(16, 'B') + ".bmp",
+                        "a,b.bmp", "my pic.bmp", "tab\tb.bmp"});
 
   testing::ClearDebugLog();
   seq->ListUserBitmaps();
-  EXPECT_EQ(Listed(seq->m_BitmapNames, seq->m_BitmapCount), FolderOrder("userbitmaps", {bitmap19}))
-      << "too long for a slot path, or holding a comma or space that a song file cannot store";
-  EXPECT_EQ(testing::LogLinesStartingWith("Left out of the list: userbitmaps/").size(), 4u);
+  EXPECT_EQ(Listed(seq->m_BitmapNames, seq->m_BitmapCount),
+            FolderOrder("userbitmaps", {bitmap19, "Pic.BMP"}));
+  EXPECT_EQ(testing::LogLines("Left out of the list: userbitmaps/").size(), 4u);
   seq->ListSongs();
   std::set<std::string> fitting(songs.begin(), songs.begin() + 39);
   fitting.insert(song31);
@@ -130,7 +116,6 @@ TEST_F(ListingsTest, EveryCallRereadsItsFolderAndLogsWhatItCannotList) {
   seq->ListSongs();
   fs::remove("songs/a.tlp");
   fs::remove("userbitmaps/one.bmp");
-  EXPECT_EQ(seq->m_SongCount, 2) << "a deleted file stays listed until the folder is read again";
   seq->ListSongs();
   EXPECT_EQ(Listed(seq->m_SongNames, seq->m_SongCount), (std::vector<std::string>{"b.tlp"}));
   EXPECT_EQ(seq->m_BitmapCount, 1) << "listing songs leaves the bitmaps alone";
@@ -140,14 +125,14 @@ TEST_F(ListingsTest, EveryCallRereadsItsFolderAndLogsWhatItCannotList) {
   testing::ClearDebugLog();
   seq->ListSongs();
   EXPECT_EQ(seq->m_SongCount, 0);
-  EXPECT_EQ(testing::LogLinesStartingWith("Cannot read the folder songs: "),
+  EXPECT_EQ(testing::LogLines("Cannot read the folder songs: "),
             (std::vector<std::string>{"Cannot read the folder songs: Not a directory"}));
   EXPECT_EQ(testing::ReadFile("songs"), "the user's own file");
 
   Touch("userbitmaps", Numbered("p", 41, ".bmp"));
   seq->ListUserBitmaps();
   EXPECT_EQ(seq->m_BitmapCount, 40);
-  EXPECT_EQ(testing::LogLinesStartingWith("Only the first"),
+  EXPECT_EQ(testing::LogLines("Only the first"),
             (std::vector<std::string>{"Only the first 40 files of userbitmaps are listed"}));
 }
 

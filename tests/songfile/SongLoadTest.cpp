@@ -83,7 +83,7 @@ TEST_F(SongLoadTest, LoadingLeavesNameTracksAndClockAloneAndLogsEachSection) {
   testing::ClearDebugLog();
   seq->LoadSong(0);
   EXPECT_EQ(
-      testing::DebugLogLines(),
+      testing::LogLines(),
       (std::vector<std::string>{"-----------", "Loading seq", "songs/Listed.tlp",
                                 "load song pattern", "load wavetables", "load bmp palette",
                                 "no display: the palette bitmaps are not loaded", "load tempo"}));
@@ -159,7 +159,7 @@ TEST_F(SongLoadTest, ParametersOutsideTheEditorsRangeAreClampedWithOneLogLine) {
   EXPECT_EQ(seq->m_Bank.m_Patterns[0][1].m_Pan, 0.99f);
   EXPECT_EQ(seq->m_Bank.m_Patterns[0][2].m_Attack, 0.01f);
   EXPECT_EQ(seq->m_Bank.m_Patterns[0][3].m_Slide, 0.99f);
-  const auto lines = testing::LogLinesStartingWith("4 parameters brought into 0.01-0.99");
+  const auto lines = testing::LogLines("4 parameters brought into 0.01-0.99");
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NE(lines[0].find("pattern 0 cell 0 pan 0"), std::string::npos) << lines[0];
 }

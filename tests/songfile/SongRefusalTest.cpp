@@ -47,9 +47,9 @@ class SongRefusalTest : public ::testing::Test {
     std::string why;
     EXPECT_FALSE(seq->LoadSongFile(path, &why));
     EXPECT_NE(why.find(reason), std::string::npos) << "why: " << why << "\nwanted: " << reason;
-    EXPECT_EQ(testing::LogLinesStartingWith("Song not loaded: "),
+    EXPECT_EQ(testing::LogLines("Song not loaded: "),
               std::vector<std::string>{"Song not loaded: " + why});
-    EXPECT_TRUE(testing::LogLinesStartingWith("load ").empty()) << "nothing was put in place";
+    EXPECT_TRUE(testing::LogLines("load ").empty()) << "nothing was put in place";
     ASSERT_EQ(testing::Snapshot(*seq), before) << why;
   }
 

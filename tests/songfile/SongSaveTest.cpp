@@ -61,7 +61,7 @@ TEST_F(SongSaveTest, SavingTwiceKeepsOnlyTheSecondSongAndTheFilesPermissions) {
   EXPECT_EQ(testing::ReadFile(kSong), testing::StartupSongText(3));
   EXPECT_EQ(FilesInSongs(), 1u) << "no temporary file is left behind";
   EXPECT_EQ(fs::status(kSong).permissions() & fs::perms::all, mode);
-  const auto lines = testing::DebugLogLines();
+  const auto lines = testing::LogLines();
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[lines.size() - 2], "Saving Patch");
   EXPECT_EQ(lines.back(), kSong);
@@ -85,7 +85,7 @@ TEST_F(SongSaveTest, MissingSongsFolderIsCreatedButAFileInItsPlaceOrAnEscapingNa
   std::strcpy(seq->m_Name, "../escape");
   seq->SaveSong();
   EXPECT_FALSE(fs::exists("escape.tlp"));
-  EXPECT_EQ(testing::LogLinesStartingWith("Song not saved:").size(), 2u);
+  EXPECT_EQ(testing::LogLines("Song not saved:").size(), 2u);
 }
 
 // Each failure is made in a child process: a disk that fills up mid-save, and
@@ -126,7 +126,7 @@ TEST_F(SongSaveTest, FailedSaveLeavesTheOldFileIntact) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "could not set up the failure";
     EXPECT_EQ(testing::ReadFile(kSong), old);
-    const auto lines = testing::LogLinesStartingWith("Song not saved:");
+    const auto lines = testing::LogLines("Song not saved:");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find(reason), std::string::npos) << lines[0];
     EXPECT_EQ(FilesInSongs(), 1u) << "no temporary file is left behind";

@@ -128,19 +128,12 @@ std::string JoinTokens(const std::vector<std::string>& tokens) {
   return text;
 }
 
-std::vector<std::string> DebugLogLines() {
+std::vector<std::string> LogLines(const std::string& prefix) {
   std::vector<std::string> lines;
   std::ifstream in(kDebugLogPath);
   for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
+    if (line.rfind(prefix, 0) == 0) lines.push_back(line);
   return lines;
-}
-
-std::vector<std::string> LogLinesStartingWith(const std::string& prefix) {
-  std::vector<std::string> found;
-  for (const std::string& line : DebugLogLines())
-    if (line.rfind(prefix, 0) == 0) found.push_back(line);
-  return found;
 }
 
 void ClearDebugLog() {

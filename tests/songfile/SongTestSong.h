@@ -32,9 +32,8 @@ std::vector<std::string> SplitTokens(const std::string& text);
 void SetToken(std::vector<std::string>& tokens, size_t index, const std::string& value);
 std::string JoinTokens(const std::vector<std::string>& tokens);
 
-// The lines of debug.txt, all or those starting with prefix; and emptying it.
-std::vector<std::string> DebugLogLines();
-std::vector<std::string> LogLinesStartingWith(const std::string& prefix);
+// The lines of debug.txt that start with prefix; and emptying it.
+std::vector<std::string> LogLines(const std::string& prefix = "");
 void ClearDebugLog();
 
 }  // namespace tessaloop::testing

@@ -104,19 +104,13 @@ TEST_F(SongPaletteTest, PaletteNamesAndSoundsComeBack) {
 
 TEST_F(SongPaletteTest, MissingBitmapFallsBackToNotFoundAndWithoutItKeepsItsSound) {
   Program program(3);
-  SongImage song;
-  song.trackCount = 3;
-  for (auto& row : song.arrangement)
-    for (auto& entry : row)
-      entry = kDefaultPattern;
-  for (int i = 0; i < kSavedSlotCount; ++i)
-    std::strcpy(song.palette[i], kStartupPalette[i]);
-  std::strcpy(song.palette[3], "userbitmaps/gone.bmp");
-  std::strcpy(song.palette[4], "userbitmaps/my pic.bmp");  // loads without its space
-  std::strcpy(song.palette[5], "userbitmaps/your pic.bmp");
-  song.samplesPerStep = 11005;
+  auto tokens = testing::SplitTokens(testing::StartupSongText(3));
+  const size_t palette = tokens.size() - 18;  // slot 5's token
+  testing::SetToken(tokens, palette + 3, "userbitmaps/gone.bmp");
+  testing::SetToken(tokens, palette + 4, "userbitmaps/my pic.bmp");  // loads without its space
+  testing::SetToken(tokens, palette + 5, "userbitmaps/your pic.bmp");
   fs::create_directories("songs");
-  testing::WriteFile("songs/Gone.tlp", FormatSong(song));
+  testing::WriteFile("songs/Gone.tlp", testing::JoinTokens(tokens));
   ASSERT_TRUE(program.seq->LoadSongFile("songs/Gone.tlp"));
   EXPECT_STREQ(program.display.m_SlotNames[8], kNotFoundBitmap);
   EXPECT_EQ(program.Sample(8), FlatSample(200));
@@ -125,20 +119,19 @@ TEST_F(SongPaletteTest, MissingBitmapFallsBackToNotFoundAndWithoutItKeepsItsSoun
   EXPECT_STREQ(program.display.m_SlotNames[10], kNotFoundBitmap);
   program.seq->SaveSong();  // a later save names the fallback
   auto saved = testing::SplitTokens(testing::ReadFile("songs/UntitledSong.tlp"));
-  EXPECT_EQ(saved[saved.size() - 18 + 3], kNotFoundBitmap);
-  EXPECT_EQ(saved[saved.size() - 18 + 4], "userbitmaps/mypic.bmp");
+  EXPECT_EQ(saved[palette + 3], kNotFoundBitmap);
+  EXPECT_EQ(saved[palette + 4], "userbitmaps/mypic.bmp");
 
-  // Without even the fallback a slot keeps its sound, and the song keeps
-  // naming its own bitmap.
+  // Without even the fallback a slot keeps its sound and the song its own bitmap's name.
   fs::remove(kNotFoundBitmap);
-  std::strcpy(song.palette[1], "userbitmaps/lost.bmp");
-  testing::WriteFile("songs/Gone.tlp", FormatSong(song));
+  testing::SetToken(tokens, palette + 1, "userbitmaps/lost.bmp");
+  testing::WriteFile("songs/Gone.tlp", testing::JoinTokens(tokens));
   ASSERT_TRUE(program.seq->LoadSongFile("songs/Gone.tlp"));
   EXPECT_EQ(program.Sample(6), FlatSample(11));
   EXPECT_STREQ(program.display.m_SlotNames[6], "userbitmaps/lost.bmp");
   program.seq->SaveSong();
   saved = testing::SplitTokens(testing::ReadFile("songs/UntitledSong.tlp"));
-  EXPECT_EQ(saved[saved.size() - 18 + 1], "userbitmaps/lost.bmp");
+  EXPECT_EQ(saved[palette + 1], "userbitmaps/lost.bmp");
 
   // A refused song leaves every slot as it was.
   testing::WriteFile("songs/Bad.tlp", "24,24,");

@@ -12,7 +12,6 @@
 #include <functional>
 
 #include "display/WavetableBank.h"
-#include "songfile/SongFormat.h"
 #include "sound/Sequencer.h"
 #include "tests/songfile/SongTestSong.h"
 #include "tests/support/WorkFolder.h"
@@ -33,18 +32,6 @@ class SongSaveTest : public ::testing::Test {
   testing::WorkFolder folder;
   WavetableBank bank;
 };
-
-TEST_F(SongSaveTest, RealsAreWrittenAsSixSignificantDigits) {
-  SongImage song;
-  song.trackCount = 3;
-  song.bank[0][0] = {0.01f, 0.99f, 1.0f / 64.0f, 1.0f, 3, 0, 0.1f, 0};
-  song.bank[0][1] = {0.0001f, 0.00001f, 1234567.0f, 123456.0f, 10, 11, 2.0f / 3.0f, 21};
-  const auto tokens = testing::SplitTokens(FormatSong(song));
-  EXPECT_EQ(
-      std::vector<std::string>(tokens.begin() + 303, tokens.begin() + 303 + 16),
-      (std::vector<std::string>{"0.01", "0.99", "0.015625", "1", "3", "0", "0.1", "0", "0.0001",
-                                "1e-05", "1.23457e+06", "123456", "10", "11", "0.666667", "21"}));
-}
 
 TEST_F(SongSaveTest, SavingTwiceKeepsOnlyTheSecondSongAndTheFilesPermissions) {
   auto rich = testing::MakeQuietSequencer(bank, 3);

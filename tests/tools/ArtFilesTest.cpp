@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "tests/support/WorkFolder.h"
-#include "tools/artgen/Art.h"
 
 namespace fs = std::filesystem;
 
@@ -114,22 +113,6 @@ TEST(ArtgenTest, RegeneratesEveryCommittedPictureByteForByteAndRefusesABadFolder
   EXPECT_NE(std::system((artgen + " > /dev/null 2>&1").c_str()), 0) << "no folder given";
   WriteFile("blocked", "a file where the data folder would go");
   EXPECT_NE(std::system((artgen + " blocked > /dev/null 2>&1").c_str()), 0);
-}
-
-// Screen pixel d samples the picture at the left edge of its span, or at its centre.
-TEST(ArtgenTest, SpreadDesignShrinksBackUnderEitherSampling) {
-  art::Random random(5);
-  art::Image design(64, 64);
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x)
-      design.Set(x, y, static_cast<art::Rgb>(random.Next() & 0xFFFFFF));
-  const art::Image spread = art::SpreadTo210(design);
-  ASSERT_EQ(spread.Width(), 210);
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x) {
-      ASSERT_EQ(spread.At(x * 210 / 64, y * 210 / 64), design.At(x, y)) << x << "," << y;
-      ASSERT_EQ(spread.At((2 * x + 1) * 210 / 128, (2 * y + 1) * 210 / 128), design.At(x, y));
-    }
 }
 
 TEST(ArtFilesTest, EveryLoadedPictureIsA24BitBmpOfItsDrawnSize) {

@@ -131,7 +131,7 @@ TEST(ArtFilesTest, EveryLoadedPictureIsA24BitBmpOfItsDrawnSize) {
 
 // Keyed letters and the non-icon digits are their opaque twins' shapes, so a
 // hovered arrangement letter or a help heading reads as text.
-TEST(ArtFilesTest, FontSheetHasDarkTextOnLightCellsAndAKeyedSetOnBlack) {
+TEST(ArtFilesTest, FontSheetHasDarkTextOnLightAKeyedSetOnBlackAndIconsThatSuitTheirPlaces) {
   const Bmp sheet = Data("text");
   ASSERT_FALSE(sheet.pixels.empty());
   const std::string twins = "57ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
@@ -156,10 +156,7 @@ TEST(ArtFilesTest, FontSheetHasDarkTextOnLightCellsAndAKeyedSetOnBlack) {
     EXPECT_GT(drawn, 0) << "keyed glyph " << c << " is empty";
     EXPECT_LT(drawn, 64) << "keyed glyph " << c << " has no transparent background";
   }
-}
 
-TEST(ArtFilesTest, IconsSuitWhereTheEditorDrawsThem) {
-  const Bmp sheet = Data("text");
   auto keyed = [&](char c, int x, int y) {
     const auto [kx, ky] = GlyphCell(c, true);
     return sheet.At(kx + x, ky + y);

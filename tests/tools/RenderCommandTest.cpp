@@ -75,24 +75,6 @@ void WriteWaveBitmap(const std::string& path, int shape) {
   ASSERT_TRUE(WriteBmp24(path, 210, 210, pixels.data()));
 }
 
-bool Parse(std::vector<const char*> arguments, RenderOptions& options) {
-  std::string error;
-  return ParseRenderArguments(static_cast<int>(arguments.size()), arguments.data(), options, error);
-}
-
-// The plain form and --tracks inferred are run by the command tests below.
-TEST(RenderArguments, AcceptedForms) {
-  RenderOptions options;
-  ASSERT_TRUE(Parse({"--tracks", "6", "--positions=100", "--pcm16", "s.tlp", "o.flac"}, options));
-  EXPECT_EQ(options.tracks, 6);
-  EXPECT_EQ(options.positions, 100);
-  EXPECT_TRUE(options.pcm16);
-  options = {};
-  ASSERT_TRUE(Parse({"--seconds", "2.5", "--", "-odd.tlp", "o.wav"}, options));
-  EXPECT_EQ(options.seconds, 2.5);
-  EXPECT_EQ(options.song, "-odd.tlp");
-}
-
 // The cue itself is proven by the command's output matching the clock run on
 // from the end of position 99; here the lengths it is given.
 TEST(RenderLength, DefaultEndsAtTheLastPlayedPositionAndCountsBeyond32Bits) {
@@ -252,14 +234,15 @@ TEST_F(RenderCommandTest, OutputIsWhatTheClockProducesInProcess) {
 
 TEST_F(RenderCommandTest, LengthsByPositionsAndSecondsLeavingTheProgramsLogAlone) {
   WriteSong("songs/Song.tlp", ComposeSong(3));
-  RunResult run = Render({"--positions", "2", "songs/Song.tlp", "two.wav"});
+  RunResult run = Render({"--positions=2", "songs/Song.tlp", "two.wav"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_FALSE(fs::exists("debug.txt")) << "none is made where there was none";
   // The log of a program in the same folder keeps every line, even after a refusal.
   const std::string log = "DEBUG LOG\nSaving Patch\nsongs/Song.tlp\n";
   testing::WriteFile("debug.txt", log);
   EXPECT_EQ(ReadAudio("two.wav").info.frames, 2 * 16 * 700);
-  run = Render({"--seconds", "0.51", "songs/Song.tlp", "half.wav"});
+  WriteSong("-odd.tlp", ComposeSong(3));  // a song name that looks like an option
+  run = Render({"--seconds", "0.51", "--", "-odd.tlp", "half.wav"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadAudio("half.wav").info.frames, 22491);  // round(0.51 x 44100)
 

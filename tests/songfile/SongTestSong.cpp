@@ -16,23 +16,13 @@ std::unique_ptr<Sequencer> MakeQuietSequencer(WavetableBank& bank, int trackCoun
   return std::make_unique<Sequencer>(setup);
 }
 
-namespace {
-
-// Every value the editor can give a cell parameter: the two clamps, the
-// multiples of 1/64 between them, and the tenths the number keys give the pan.
-std::vector<float> EditorParameters() {
+void ComposeRichSong(Sequencer& seq, int seed) {
+  // The clamps, the multiples of 1/64 and the tenths the number keys give the pan.
   std::vector<float> values = {0.01f, 0.99f};
   for (int k = 1; k < 64; ++k)
     values.push_back(static_cast<float>(k) / 64.0f);
   for (int k = 1; k <= 9; ++k)
     values.push_back(static_cast<float>(k) / 10.0f);
-  return values;
-}
-
-}  // namespace
-
-void ComposeRichSong(Sequencer& seq, int seed) {
-  const std::vector<float> values = EditorParameters();
   const size_t count = values.size();
   for (int n = 0; n < kPatternCount; ++n) {
     for (int c = 0; c < kStepsPerPattern; ++c) {
@@ -93,8 +83,11 @@ std::string Snapshot(const Sequencer& seq) {
   return out.str();
 }
 
-// The start-up song, token by token: arrangement all 24, every bank cell at
-// its defaults with slot 0, the start-up palette, tempo 11005.
+std::string SongPart(const std::string& snapshot) {
+  return snapshot.substr(0, snapshot.find("track 0 mute"));
+}
+
+// Arrangement all 24, every bank cell at its defaults, the start-up palette, tempo 11005.
 std::string StartupSongText(int tracks) {
   std::string text;
   for (int i = 0; i < tracks * 101; ++i)
@@ -135,19 +128,12 @@ std::string JoinTokens(const std::vector<std::string>& tokens) {
   return text;
 }
 
-std::vector<std::string> DebugLogLines() {
+std::vector<std::string> LogLines(const std::string& prefix) {
   std::vector<std::string> lines;
   std::ifstream in(kDebugLogPath);
   for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
+    if (line.rfind(prefix, 0) == 0) lines.push_back(line);
   return lines;
-}
-
-std::vector<std::string> LogLinesStartingWith(const std::string& prefix) {
-  std::vector<std::string> found;
-  for (const std::string& line : DebugLogLines())
-    if (line.rfind(prefix, 0) == 0) found.push_back(line);
-  return found;
 }
 
 void ClearDebugLog() {

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -24,25 +23,16 @@ std::string Source(const std::string& path) {
   return ReadFile(SourceDir() + "/" + path);
 }
 
-// The README's lines from a heading to the next heading of the same or a
-// higher level.
+// The README's lines from a heading to the next heading of its level or a higher one.
 std::string Section(const std::string& readme, const std::string& heading) {
-  std::string line = "\n";
-  line.append(heading).append("\n");
-  const size_t start = readme.find(line);
+  const size_t start = readme.find("\n" + heading + "\n");
   if (start == std::string::npos) return "";
-  // The section ends at the next heading of its level or a higher one.
   const size_t level = heading.find(' ');
-  size_t end = std::string::npos;
-  for (size_t at = readme.find("\n#", start + line.size()); at != std::string::npos;
-       at = readme.find("\n#", at + 1)) {
-    const size_t hashes = readme.find_first_not_of('#', at + 1) - (at + 1);
-    if (hashes <= level) {
-      end = at;
-      break;
-    }
-  }
-  return readme.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  size_t end = start + 1;
+  do
+    end = readme.find("\n#", end + 1);
+  while (end != std::string::npos && readme.find_first_not_of('#', end + 1) - (end + 1) > level);
+  return readme.substr(start, end - start);  // to the end when there is no next heading
 }
 
 std::vector<std::string> Matches(const std::string& text, const std::string& pattern, int group) {
@@ -54,39 +44,21 @@ std::vector<std::string> Matches(const std::string& text, const std::string& pat
   return found;
 }
 
-// The key names the README uses, each as the name of its key-code constant.
+// The name of the key-code constant of a key named in the README.
 std::string KeyConstant(const std::string& name) {
-  static const std::map<std::string, std::string> kNamed = {{"Delete", "kDelete"},
-                                                            {"F1", "kF1"},
-                                                            {"F5", "kF5"},
-                                                            {"F6", "kF6"},
-                                                            {"Esc", "kEscape"},
-                                                            {"Return", "kReturn"},
-                                                            {"Backspace", "kBackspace"},
-                                                            {"Up", "kUp"},
-                                                            {"Down", "kDown"},
-                                                            {"Left", "kLeft"},
-                                                            {"Right", "kRight"},
-                                                            {"Shift", "kLeftShift"},
-                                                            {"Ctrl", "kLeftControl"}};
-  if (auto it = kNamed.find(name); it != kNamed.end()) return it->second;
-  if (name.size() == 1 &&
-      ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9')))
-    return "k" + name;
-  return "";
+  if (name == "Esc") return "kEscape";
+  if (name == "Shift" || name == "Ctrl") return name == "Shift" ? "kLeftShift" : "kLeftControl";
+  return "k" + name;
 }
 
 std::set<std::string> DocumentedKeys(const std::string& readme) {
   std::set<std::string> keys;
-  const std::string keysSection = Section(readme, "### Keys");
-  const std::string mouseSection = Section(readme, "### Mouse, in every tab");
-  for (const std::string& section : {keysSection, mouseSection}) {
-    for (const std::string& bold : Matches(section, R"(\*\*([^*]+)\*\*)", 1)) {
+  for (const char* heading : {"### Keys", "### Mouse, in every tab"})
+    for (const std::string& bold : Matches(Section(readme, heading), R"(\*\*([^*]+)\*\*)", 1)) {
       std::istringstream words(bold);
       for (std::string word; words >> word;)
         keys.insert(word);
     }
-  }
   // Ranges are written as the first and last key: **A**-**Z**, **0**-**9**.
   if (keys.count("A") && keys.count("Z"))
     for (char c = 'A'; c <= 'Z'; ++c)
@@ -97,16 +69,6 @@ std::set<std::string> DocumentedKeys(const std::string& readme) {
   keys.erase("Save");  // the buttons of the PATTERNS tab, not keys
   keys.erase("Load");
   return keys;
-}
-
-TEST(Readme, StartsWithTheTwoSetUpCommands) {
-  const std::string readme = Source("README.md");
-  const size_t block = readme.find("```sh\n");
-  ASSERT_NE(block, std::string::npos);
-  EXPECT_LT(block, readme.find("\n## ")) << "the commands come before any section";
-  const std::string first = readme.substr(block + 6, readme.find("```", block + 6) - block - 6);
-  EXPECT_EQ(first.rfind("make run", 0), 0u) << first;
-  EXPECT_NE(first.find("\nmake test"), std::string::npos) << first;
 }
 
 TEST(Readme, EveryKeyItNamesIsReadAndEveryKeyReadIsNamed) {
@@ -122,7 +84,6 @@ TEST(Readme, EveryKeyItNamesIsReadAndEveryKeyReadIsNamed) {
 
   for (const std::string& name : documented) {
     const std::string constant = KeyConstant(name);
-    ASSERT_FALSE(constant.empty()) << "the README names a key the program does not know: " << name;
     if (name == "Esc") {
       EXPECT_NE(platform.find("SDL_SCANCODE_ESCAPE"), std::string::npos);
       continue;
@@ -155,8 +116,6 @@ TEST(Readme, EveryCommandItNamesExists) {
         << "the README names make " << target << ", which the Makefile does not have";
   }
   const std::string usage = RenderUsage();
-  for (const std::string& option : Matches(readme, R"(tessaloop-render[^\n`]*?(--[a-z0-9]+))", 1))
-    EXPECT_NE(usage.find(option), std::string::npos) << "tessaloop-render has no " << option;
   for (const std::string& line : Matches(readme, R"(tessaloop-render ([^\n]*))", 1))
     for (const std::string& option : Matches(line, R"((--[a-z0-9]+))", 1))
       EXPECT_NE(usage.find(option), std::string::npos) << "tessaloop-render has no " << option;

@@ -1,6 +1,7 @@
-// The tessaloop-render command, run as users run it: what it writes is what
-// the clock produces in process from the same song, and every failure leaves
-// one line on stderr, exit status 2 and no file.
+// The exporter tessaloop-render: its arguments and cue in process, and the
+// command as users run it, whose output is what the clock produces in process
+// from the same song; every failure leaves one line on stderr, exit status 2
+// and no file.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -17,10 +19,12 @@
 
 #include "display/BmpWriter.h"
 #include "display/Display.h"
+#include "display/WavetableBank.h"
 #include "platform/HeadlessPlatform.h"
 #include "songfile/SongFormat.h"
 #include "sound/Sequencer.h"
 #include "tests/support/WorkFolder.h"
+#include "tools/render/RenderSong.h"
 
 namespace tessaloop {
 namespace {
@@ -35,30 +39,12 @@ struct RunResult {
 
 // Runs the exporter in the working folder and waits for it.
 RunResult Render(const std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  std::string program = TESSALOOP_RENDER_PATH;
-  argv.push_back(program.data());
-  std::vector<std::string> copies = arguments;
-  for (std::string& argument : copies)
-    argv.push_back(argument.data());
-  argv.push_back(nullptr);
-
-  const pid_t child = fork();
-  if (child == 0) {
-    const int out = ::open(".render.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = ::open(".render.err", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(out, 1);
-    dup2(err, 2);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  RunResult result;
-  int status = 0;
-  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-    result.status = WEXITSTATUS(status);
-  }
-  result.out = testing::ReadFile(".render.out");
-  result.err = testing::ReadFile(".render.err");
+  std::string command = std::string("'") + TESSALOOP_RENDER_PATH + "'";
+  for (const std::string& argument : arguments)
+    command += " '" + argument + "'";
+  const int status = std::system((command + " > .render.out 2> .render.err").c_str());
+  RunResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, testing::ReadFile(".render.out"),
+                   testing::ReadFile(".render.err")};
   fs::remove(".render.out");
   fs::remove(".render.err");
   return result;
@@ -87,6 +73,26 @@ void WriteWaveBitmap(const std::string& path, int shape) {
     pixels[static_cast<size_t>(i)] = static_cast<uint32_t>(blue) | 0x204000u;
   }
   ASSERT_TRUE(WriteBmp24(path, 210, 210, pixels.data()));
+}
+
+// The cue itself is proven by the command's output matching the clock run on
+// from the end of position 99; here the lengths it is given.
+TEST(RenderLength, DefaultEndsAtTheLastPlayedPositionAndCountsBeyond32Bits) {
+  testing::WorkFolder folder;
+  WavetableBank bank;
+  SequencerSetup setup;
+  setup.trackCount = 3;
+  setup.wavetables = &bank;
+  setup.startAudio = false;
+  Sequencer seq(setup);
+  EXPECT_EQ(LastArrangedPosition(seq), -1);
+  seq.m_Arrangement[0][100] = 3;  // stored but never played
+  EXPECT_EQ(LastArrangedPosition(seq), -1);
+  seq.m_Arrangement[2][57] = 1;
+  seq.m_Arrangement[1][12] = 4;
+  EXPECT_EQ(LastArrangedPosition(seq), 57);
+  seq.m_SamplesPerStep = kMaxSamplesPerStep;
+  EXPECT_EQ(PositionFrames(seq, 100), int64_t{100} * 16 * 2646000);
 }
 
 class RenderCommandTest : public ::testing::Test {
@@ -164,56 +170,79 @@ class RenderCommandTest : public ::testing::Test {
     return out;
   }
 
-  static std::set<std::string> FilesIn(const std::string& folder) {
+  // The working folder's files but the debug log.
+  static std::set<std::string> Files() {
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-      names.insert(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator("."))
+      if (entry.path().filename() != "debug.txt") names.insert(entry.path().filename().string());
     return names;
   }
 
   testing::WorkFolder folder;
 };
 
-TEST_F(RenderCommandTest, FloatWavIsExactlyWhatTheClockProduces) {
-  for (int tracks : {3, 6}) {
-    SCOPED_TRACE(tracks);
-    WriteSong("songs/Song.tlp", ComposeSong(tracks));
-    // The 3-track song's program is told by its length; the other is given.
-    const RunResult run = tracks == 3 ? Render({"songs/Song.tlp", "song.wav"})
-                                      : Render({"--tracks", "6", "songs/Song.tlp", "song.wav"});
+// Float files hold the clock's samples exactly, integer ones clipped copies
+// within their quantisation.
+TEST_F(RenderCommandTest, OutputIsWhatTheClockProducesInProcess) {
+  WriteSong("songs/Song.tlp", ComposeSong(3));
+  WriteSong("songs/Six.tlp", ComposeSong(6));
+  // Positions 0-3 by default: the last one that is not pattern 24 is 3.
+  const int64_t frames = 4 * 16 * 700;
+  const std::vector<float> exact[2] = {RenderInProcess("songs/Song.tlp", 3, frames),
+                                       RenderInProcess("songs/Six.tlp", 6, frames)};
+  // The song sounds from its first sample, loud enough to need clipping.
+  EXPECT_NE(exact[0][0], 0.0f);
+  EXPECT_GT(
+      std::count_if(exact[0].begin(), exact[0].end(), [](float v) { return std::fabs(v) > 1; }),
+      100);
+  struct Case {
+    std::vector<std::string> arguments;
+    int tracks;
+    int format;
+    double step;  // one quantisation step; 0 for float
+  };
+  const Case cases[] = {
+      {{"songs/Song.tlp", "s.wav"}, 3, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0},
+      {{"--tracks", "6", "songs/Six.tlp", "six.wav"}, 6, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0},
+      {{"--pcm16", "songs/Song.tlp", "s16.wav"}, 3, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1.0 / 32768},
+      {{"songs/Song.tlp", "s24.flac"}, 3, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 1.0 / 8388608},
+      {{"--pcm16", "songs/Song.tlp", "s16.FLAC"},
+       3,
+       SF_FORMAT_FLAC | SF_FORMAT_PCM_16,
+       1.0 / 32768},
+  };
+  for (const Case& c : cases) {
+    const std::string& out = c.arguments.back();
+    SCOPED_TRACE(out);
+    const RunResult run = Render(c.arguments);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    EXPECT_NE(run.out.find("song.wav: "), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find(std::to_string(tracks) + " tracks"), std::string::npos) << run.out;
-
-    const Audio audio = ReadAudio("song.wav");
+    EXPECT_NE(run.out.find(out + ": "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(std::to_string(c.tracks) + " tracks"), std::string::npos) << run.out;
+    const Audio audio = ReadAudio(out);
     EXPECT_EQ(audio.info.samplerate, 44100);
     EXPECT_EQ(audio.info.channels, 2);
-    EXPECT_EQ(audio.info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    // Positions 0-3 by default: the last one that is not pattern 24 is 3.
-    const int64_t frames = 4 * 16 * 700;
-    ASSERT_EQ(audio.info.frames, frames);
-    const std::vector<float> expected = RenderInProcess("songs/Song.tlp", tracks, frames);
-    ASSERT_EQ(audio.samples.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i)
-      ASSERT_EQ(audio.samples[i], expected[i]) << "sample " << i / 2 << " channel " << i % 2;
-    // The song sounds from its first sample, and loud enough to go beyond
-    // full scale: the float file keeps what integer files must clip.
-    EXPECT_NE(expected[0], 0.0f);
-    EXPECT_GT(
-        std::fabs(*std::max_element(expected.begin(), expected.end(),
-                                    [](float a, float b) { return std::fabs(a) < std::fabs(b); })),
-        1.0f);
-    fs::remove("song.wav");
+    EXPECT_EQ(audio.info.format, c.format);
+    const std::vector<float>& want = exact[c.tracks == 6];
+    ASSERT_EQ(audio.samples.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i)
+      ASSERT_NEAR(audio.samples[i], c.step == 0 ? want[i] : std::clamp(want[i], -1.0f, 1.0f),
+                  2 * c.step)
+          << "sample " << i / 2 << " channel " << i % 2;
   }
 }
 
-TEST_F(RenderCommandTest, LengthsByPositionsAndSeconds) {
+TEST_F(RenderCommandTest, LengthsByPositionsAndSecondsLeavingTheProgramsLogAlone) {
   WriteSong("songs/Song.tlp", ComposeSong(3));
-  RunResult run = Render({"--positions", "2", "songs/Song.tlp", "two.wav"});
+  RunResult run = Render({"--positions=2", "songs/Song.tlp", "two.wav"});
   ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_FALSE(fs::exists("debug.txt")) << "none is made where there was none";
+  // The log of a program in the same folder keeps every line, even after a refusal.
+  const std::string log = "DEBUG LOG\nSaving Patch\nsongs/Song.tlp\n";
+  testing::WriteFile("debug.txt", log);
   EXPECT_EQ(ReadAudio("two.wav").info.frames, 2 * 16 * 700);
-  run = Render({"--seconds", "0.51", "songs/Song.tlp", "half.wav"});
+  WriteSong("-odd.tlp", ComposeSong(3));  // a song name that looks like an option
+  run = Render({"--seconds", "0.51", "--", "-odd.tlp", "half.wav"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadAudio("half.wav").info.frames, 22491);  // round(0.51 x 44100)
 
@@ -226,39 +255,8 @@ TEST_F(RenderCommandTest, LengthsByPositionsAndSeconds) {
   run = Render({"songs/Plain.tlp", "plain.wav"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadAudio("plain.wav").info.frames, 16 * 700);
-}
-
-TEST_F(RenderCommandTest, Pcm16AndFlacAreClippedQuantisedCopies) {
-  WriteSong("songs/Song.tlp", ComposeSong(3));
-  const int64_t frames = 4 * 16 * 700;
-  const std::vector<float> exact = RenderInProcess("songs/Song.tlp", 3, frames);
-
-  struct Case {
-    std::vector<std::string> arguments;
-    int format;
-    double step;  // one quantisation step
-  };
-  const std::vector<Case> cases = {
-      {{"--pcm16", "songs/Song.tlp", "s16.wav"}, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1.0 / 32768},
-      {{"songs/Song.tlp", "s24.flac"}, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 1.0 / 8388608},
-      {{"--pcm16", "songs/Song.tlp", "s16.FLAC"}, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1.0 / 32768},
-  };
-  size_t beyondFullScale = 0;
-  for (float sample : exact)
-    if (std::fabs(sample) > 1.0f) ++beyondFullScale;
-  ASSERT_GT(beyondFullScale, 100u) << "the song must be loud enough to need clipping";
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.arguments.back());
-    const RunResult run = Render(c.arguments);
-    ASSERT_EQ(run.status, 0) << run.err;
-    const Audio audio = ReadAudio(c.arguments.back());
-    EXPECT_EQ(audio.info.format, c.format);
-    ASSERT_EQ(audio.samples.size(), exact.size());
-    for (size_t i = 0; i < exact.size(); ++i) {
-      const double clipped = std::clamp(exact[i], -1.0f, 1.0f);
-      ASSERT_NEAR(audio.samples[i], clipped, 2 * c.step) << "sample " << i;
-    }
-  }
+  EXPECT_EQ(Render({"songs/Missing.tlp", "none.wav"}).status, 2);
+  EXPECT_EQ(testing::ReadFile("debug.txt"), log);
 }
 
 TEST_F(RenderCommandTest, FailuresSayWhyOnceAndLeaveNoFile) {
@@ -280,7 +278,11 @@ TEST_F(RenderCommandTest, FailuresSayWhyOnceAndLeaveNoFile) {
       {{"--positions", "0", "songs/Song.tlp", "a.wav"}, "--positions"},
       {{"--seconds", "x", "songs/Song.tlp", "a.wav"}, "--seconds"},
       {{"--positions", "1", "--seconds", "1", "songs/Song.tlp", "a.wav"}, "not both"},
+      {{"--positions", "101", "songs/Song.tlp", "a.wav"}, "--positions"},
+      {{"--seconds", "nan", "songs/Song.tlp", "a.wav"}, "--seconds"},
+      {{"--tracks"}, "--tracks"},
       {{"--bogus", "songs/Song.tlp", "a.wav"}, "unknown option --bogus"},
+      {{"--pcm16=yes", "songs/Song.tlp", "a.wav"}, "--pcm16"},
       {{"songs/Song.tlp", "a.mp3"}, "must end in .wav or .flac"},
       {{"songs/Missing.tlp", "a.wav"}, "cannot open songs/Missing.tlp"},
       {{"songs", "a.wav"}, "is not a file"},
@@ -291,7 +293,7 @@ TEST_F(RenderCommandTest, FailuresSayWhyOnceAndLeaveNoFile) {
       {{"songs/Short.tlp", "kept.wav"}, "not a song file"},
       {{"--tracks", "3", "songs/Short.tlp", "kept.wav"}, "ends after"},
   };
-  const std::set<std::string> before = FilesIn(".");
+  const std::set<std::string> before = Files();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mentions);
     const RunResult run = Render(c.arguments);
@@ -301,34 +303,22 @@ TEST_F(RenderCommandTest, FailuresSayWhyOnceAndLeaveNoFile) {
     EXPECT_EQ(run.err.rfind("tessaloop-render: ", 0), 0u) << run.err;
     EXPECT_NE(run.err.find(c.mentions), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
-    std::set<std::string> after = FilesIn(".");
-    after.erase("debug.txt");
-    std::set<std::string> expected = before;
-    expected.erase("debug.txt");
-    EXPECT_EQ(after, expected);
+    EXPECT_EQ(Files(), before);
     EXPECT_EQ(testing::ReadFile("kept.wav"), "an older export");
   }
-}
-
-TEST_F(RenderCommandTest, LeavesTheProgramsDebugLogAlone) {
-  WriteSong("songs/Song.tlp", ComposeSong(3));
-  // Without a log in the folder, none is made.
-  ASSERT_EQ(Render({"songs/Song.tlp", "song.wav"}).status, 0);
-  EXPECT_FALSE(fs::exists("debug.txt"));
-  // The log of a program that runs in the same folder keeps every line, after
-  // a render and after a refused one.
-  const std::string log = "DEBUG LOG\nSaving Patch\nsongs/Song.tlp\n";
-  testing::WriteFile("debug.txt", log);
-  ASSERT_EQ(Render({"songs/Song.tlp", "again.wav"}).status, 0);
-  EXPECT_EQ(Render({"songs/Missing.tlp", "none.wav"}).status, 2);
-  EXPECT_EQ(testing::ReadFile("debug.txt"), log);
+  const RunResult help = Render({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("tessaloop-render [--tracks 3|6] [--positions N | --seconds S] "
+                          "[--pcm16] SONG OUT"),
+            std::string::npos)
+      << help.out;
 }
 
 TEST_F(RenderCommandTest, InterruptedRenderLeavesNoFile) {
   SongImage slow = ComposeSong(3);
   slow.samplesPerStep = kMaxSamplesPerStep;
   WriteSong("songs/Slow.tlp", slow);
-  const std::set<std::string> before = FilesIn(".");
+  const std::set<std::string> before = Files();
 
   const pid_t child = fork();
   ASSERT_GE(child, 0);
@@ -342,7 +332,7 @@ TEST_F(RenderCommandTest, InterruptedRenderLeavesNoFile) {
   // Wait until the temporary output exists, then interrupt.
   bool started = false;
   for (int i = 0; i < 500 && !started; ++i) {
-    for (const std::string& name : FilesIn("."))
+    for (const std::string& name : Files())
       if (name.rfind("slow.wav.", 0) == 0) started = true;
     if (!started) usleep(10000);
   }
@@ -352,11 +342,7 @@ TEST_F(RenderCommandTest, InterruptedRenderLeavesNoFile) {
   ASSERT_TRUE(started);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 2);
-  std::set<std::string> after = FilesIn(".");
-  after.erase("debug.txt");
-  std::set<std::string> expected = before;
-  expected.erase("debug.txt");
-  EXPECT_EQ(after, expected);
+  EXPECT_EQ(Files(), before);
 }
 
 }  // namespace

@@ -9,18 +9,6 @@
 namespace tessaloop {
 namespace {
 
-TEST(DebugLog, StartsAfreshAndAppendsWholeLines) {
-  testing::WorkFolder folder;
-  testing::WriteFile(kDebugLogPath, "a line of an earlier run\n");
-  ::testing::internal::CaptureStderr();
-  EXPECT_TRUE(StartDebugLog());
-  WriteDebugLog("one");
-  WriteDebugLog("");
-  WriteDebugLog("\ntwo");
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-  EXPECT_EQ(testing::ReadFile(kDebugLogPath), "DEBUG LOG\none\n\n\ntwo\n");
-}
-
 // A folder in the log's place cannot be written even by root, unlike a
 // read-only folder: the lines then go to standard error and the folder is kept.
 TEST(DebugLog, LinesGoToStandardErrorWhenTheFileCannotBeWritten) {

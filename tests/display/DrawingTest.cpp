@@ -55,19 +55,12 @@ class DrawingTest : public ::testing::TestWithParam<bool> {
     return ::testing::AssertionSuccess();
   }
 
-  ::testing::AssertionResult Untouched(int x, int y, int width, int height) const {
+  // Counts the pixels of a block (the whole screen by default) that are not background.
+  int Drawn(int x = 0, int y = 0, int width = 1024, int height = 768) const {
+    int drawn = 0;
     for (int py = y; py < y + height; ++py)
       for (int px = x; px < x + width; ++px)
-        if (Back().PixelRgb(px, py) != kGreen)
-          return ::testing::AssertionFailure() << "pixel (" << px << ", " << py << ") was drawn";
-    return ::testing::AssertionSuccess();
-  }
-
-  int DrawnPixels() const {
-    int drawn = 0;
-    for (int y = 0; y < Back().Height(); ++y)
-      for (int x = 0; x < Back().Width(); ++x)
-        drawn += Back().PixelRgb(x, y) != kGreen;
+        drawn += Back().PixelRgb(px, py) != kGreen;
     return drawn;
   }
 
@@ -81,7 +74,7 @@ TEST_P(DrawingTest, GlyphsComeFromTheirCells) {
   display->DrawString(0, 0, "AB");
   EXPECT_TRUE(HasGlyph(0, 0, 16, 16, false));
   EXPECT_TRUE(HasGlyph(8, 0, 24, 16, false));
-  EXPECT_EQ(DrawnPixels(), 128);
+  EXPECT_EQ(Drawn(), 128);
   display->DrawString(100, 100, "!0a\x7f");
   EXPECT_TRUE(HasGlyph(100, 100, 0, 0, false));
   EXPECT_TRUE(HasGlyph(108, 100, 0, 8, false));
@@ -91,8 +84,8 @@ TEST_P(DrawingTest, GlyphsComeFromTheirCells) {
   Clear();
   display->DrawStringKeyed(40, 40, "1");
   EXPECT_TRUE(HasGlyph(40, 40, 8, 64, true));
-  EXPECT_GT(DrawnPixels(), 30) << "the glyph's colours are drawn";
-  EXPECT_LT(DrawnPixels(), 64) << "its black is left out";
+  EXPECT_GT(Drawn(), 30) << "the glyph's colours are drawn";
+  EXPECT_LT(Drawn(), 64) << "its black is left out";
   display->DrawStringKeyed(200, 300, "A\x7f");
   EXPECT_TRUE(HasGlyph(200, 300, 16, 72, true));
   EXPECT_TRUE(HasGlyph(208, 300, 32, 104, true));
@@ -108,7 +101,7 @@ TEST_P(DrawingTest, CharactersWithoutGlyphsStillAdvance) {
     for (const char leader : {'\x01', '\x15', '\x16', ' ', '\n', '\x80', '\xa0', '\xff'}) {
       const char text[] = {'A', leader, 'B', 0};
       keyed ? display->DrawStringKeyed(500, y, text) : display->DrawString(500, y, text);
-      EXPECT_TRUE(Untouched(508, y, 8, 8)) << "leader " << int{leader};
+      EXPECT_EQ(Drawn(508, y, 8, 8), 0) << "leader " << int{leader};
       EXPECT_TRUE(HasGlyph(516, y, 24, 16 + (keyed ? 56 : 0), keyed)) << "leader " << int{leader};
       y += 10;
     }
@@ -118,12 +111,12 @@ TEST_P(DrawingTest, CharactersWithoutGlyphsStillAdvance) {
 TEST_P(DrawingTest, GlyphsAndBlitsThatWouldLeaveTheScreenAreNotDrawn) {
   display->DrawString(1000, 0, "ABCDE");
   EXPECT_TRUE(HasGlyph(1016, 0, 32, 16, false));
-  EXPECT_EQ(DrawnPixels(), 3 * 64);
+  EXPECT_EQ(Drawn(), 3 * 64);
   Clear();
   display->DrawString(-4, 100, "AB");  // the first glyph is refused, the next drawn
   EXPECT_TRUE(HasGlyph(4, 100, 24, 16, false));
   display->DrawString(0, 760, "A");  // the last row a glyph fits on
-  EXPECT_EQ(DrawnPixels(), 2 * 64);
+  EXPECT_EQ(Drawn(), 2 * 64);
   Clear();
   display->DrawString(0, 761, "A");
   display->DrawStringKeyed(0, -1, "A");
@@ -140,7 +133,7 @@ TEST_P(DrawingTest, GlyphsAndBlitsThatWouldLeaveTheScreenAreNotDrawn) {
     display->BlitSlot(0, 0, 6, source, false);
   for (const int slot : {45, -1, kSlotCount})  // no picture there
     display->BlitSlot(0, 0, slot, whole, false);
-  EXPECT_EQ(DrawnPixels(), 0);
+  EXPECT_EQ(Drawn(), 0);
 
   // Exactly in the corner fits; part of the picture is drawn unscaled.
   display->BlitSlot(960, 704, 6, whole, false);
@@ -152,7 +145,7 @@ TEST_P(DrawingTest, GlyphsAndBlitsThatWouldLeaveTheScreenAreNotDrawn) {
   for (int y = 0; y < 26; ++y)
     for (int x = 0; x < 12; ++x)
       ASSERT_EQ(Back().Pixel(10 + x, 20 + y), six.Pixel(8 + x, 4 + y));
-  EXPECT_EQ(DrawnPixels(), 64 * 64 + 12 * 26);
+  EXPECT_EQ(Drawn(), 64 * 64 + 12 * 26);
 }
 
 TEST_P(DrawingTest, NumbersAreDrawnAsTheirText) {
@@ -164,7 +157,7 @@ TEST_P(DrawingTest, NumbersAreDrawnAsTheirText) {
       if (!HasGlyph(8 * static_cast<int>(i), 0, k % 15 * 8, k / 15 * 8 + (keyed ? 56 : 0), keyed))
         return false;
     }
-    return static_cast<bool>(Untouched(8 * static_cast<int>(text.size()), 0, 8, 8));
+    return Drawn(8 * static_cast<int>(text.size()), 0, 8, 8) == 0;
   };
   EXPECT_TRUE(drawsAs([](Display& d) { d.DrawFloat(0, 0, 60.0f); }, "60.0000"));
   EXPECT_TRUE(drawsAs([](Display& d) { d.DrawFloat(0, 0, 0.25f); }, "0.2500"));

@@ -65,4 +65,8 @@ std::vector<std::string> DebugLogLines() {
   return lines;
 }
 
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  WriteFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
 }  // namespace tessaloop::testing

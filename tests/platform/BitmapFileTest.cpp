@@ -8,30 +8,19 @@
 #include "display/BmpWriter.h"
 #include "display/Display.h"
 #include "platform/BitmapFile.h"
+#include "tests/display/TestPictures.h"
 #include "tests/support/NamedPipe.h"
 #include "tests/support/WorkFolder.h"
 
 namespace tessaloop {
 namespace {
 
-std::vector<uint32_t> Picture(int width, int height) {
-  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      pixels[static_cast<size_t>(y) * width + x] =
-          static_cast<uint32_t>((x * 37 + y * 11) & 0xFF) << 16 |
-          static_cast<uint32_t>((x * 5 + y * 71) & 0xFF) << 8 |
-          static_cast<uint32_t>((x * 13 + y * 3 + 7) & 0xFF);
-  return pixels;
-}
+using testing::TestPicture;
+using testing::WriteBytes;
 
 void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
   for (int i = 0; i < 4; ++i)
     bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  testing::WriteFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
 // An 8-bit palette file, rows top to bottom in `indices`.
@@ -80,14 +69,13 @@ class BitmapFileTest : public ::testing::Test {
   DecodedImage image;
 };
 
-TEST_F(BitmapFileTest, DecodesEveryPixelOfA24BitFile) {
-  const std::vector<uint32_t> pixels = Picture(37, 23);  // rows need padding
+TEST_F(BitmapFileTest, DecodesEveryPixelOf24BitAndPaletteFiles) {
+  const std::vector<uint32_t> pixels = TestPicture(37, 23, 1);  // rows need padding
   for (const int infoHeader : {40, 108, 124}) {
     WriteBmp24("picture.bmp", 37, 23, pixels.data(), infoHeader, infoHeader == 124 ? 9 : 0);
     ASSERT_TRUE(Load("picture.bmp", 37, 23)) << infoHeader;
     EXPECT_EQ(image.pixels, pixels) << infoHeader;
   }
-
   // Rows stored top-down (a negative height) come out the same way up.
   std::vector<uint32_t> flipped(pixels.size());
   for (int y = 0; y < 23; ++y)
@@ -98,9 +86,7 @@ TEST_F(BitmapFileTest, DecodesEveryPixelOfA24BitFile) {
   WriteBytes("topdown.bmp", bytes);
   ASSERT_TRUE(Load("topdown.bmp", 37, 23));
   EXPECT_EQ(image.pixels, pixels);
-}
 
-TEST_F(BitmapFileTest, DecodesPaletteFiles) {
   const std::vector<uint32_t> palette = {0x000000, 0xFF0000, 0x00FF00, 0x123456};
   const std::vector<uint8_t> indices = {0, 1, 2, 3, 3, 2, 1, 0, 1, 1, 3, 3};
   WriteBytes("palette.bmp", Bmp8(4, 3, palette, indices));
@@ -117,13 +103,13 @@ TEST_F(BitmapFileTest, ScalesByNearestNeighbour) {
     for (int x = 0; x < 4; ++x)
       EXPECT_EQ(image.pixels[y * 4 + x], quarters[(y / 3) * 2 + x / 2]) << x << "," << y;
 
-  // Shrinking samples the middle of each new pixel: three become one, the
-  // middle one; and a 210-pixel row shown at 64 keeps both its far ends.
+  // Shrinking samples the middle of each new pixel: three become the middle
+  // one, and a 210-pixel row shown at 64 keeps both its far ends.
   const std::vector<uint32_t> three = {0xAA0000, 0x00BB00, 0x0000CC};
   WriteBmp24("three.bmp", 3, 1, three.data());
   ASSERT_TRUE(Load("three.bmp", 1, 1));
   EXPECT_EQ(image.pixels[0], 0x00BB00u);
-  const std::vector<uint32_t> row = Picture(210, 1);
+  const std::vector<uint32_t> row = TestPicture(210, 1, 2);
   WriteBmp24("row.bmp", 210, 1, row.data());
   ASSERT_TRUE(Load("row.bmp", 64, 1));
   EXPECT_EQ(image.pixels[0], row[1]);
@@ -131,70 +117,62 @@ TEST_F(BitmapFileTest, ScalesByNearestNeighbour) {
 }
 
 TEST_F(BitmapFileTest, RefusesWhatIsNotAWholeBitmap) {
-  const std::vector<uint32_t> pixels = Picture(16, 16);
+  const std::vector<uint32_t> pixels = TestPicture(16, 16, 3);
   const std::vector<uint8_t> good = EncodeBmp24(16, 16, pixels.data());
   WriteBytes("good.bmp", good);
   ASSERT_TRUE(Load("good.bmp", 16, 16));
 
+  std::vector<std::string> bad = {"missing.bmp", "folder.bmp", "empty.bmp", "text.bmp",
+                                  "cut.bmp",     "header.bmp", "pipe.bmp"};
   std::filesystem::create_directory("folder.bmp");
   testing::WriteFile("empty.bmp", "");
   testing::WriteFile("text.bmp", "This is a text file and no picture at all, however named.");
   WriteBytes("cut.bmp", std::vector<uint8_t>(good.begin(), good.begin() + 300));
   WriteBytes("header.bmp", std::vector<uint8_t>(good.begin(), good.begin() + 20));
-
-  auto withField = [&](const char* name, size_t at, uint32_t value) {
-    std::vector<uint8_t> bytes = good;
-    Put32(bytes, at, value);
-    WriteBytes(name, bytes);
-  };
-  withField("zero-width.bmp", 18, 0);
-  withField("zero-height.bmp", 22, 0);
-  withField("huge.bmp", 18, 100000);
-  withField("huge-both.bmp", 22, 0x7FFFFFFF);
-  withField("min-height.bmp", 22, 0x80000000);
-  withField("far-offset.bmp", 10, 0xFFFFFFF0);
-  withField("info-size.bmp", 14, 7);
-  {
-    // Run-length data may be short, but not for a picture of 900 megapixels.
-    std::vector<uint8_t> bytes = Bmp8(4, 4, {0, 0xFFFFFF}, std::vector<uint8_t>(16, 1));
-    Put32(bytes, 18, 30000);
-    Put32(bytes, 22, 30000);
-    Put32(bytes, 30, 1);  // BI_RLE8
-    WriteBytes("rle-huge.bmp", bytes);
-  }
-
-  // A named pipe would keep the program waiting for a writer.
-  testing::NamedPipe pipe("pipe.bmp");
+  testing::NamedPipe pipe("pipe.bmp");  // would keep the program waiting for a writer
   ASSERT_TRUE(pipe.Made());
+  const struct {
+    const char* name;
+    size_t at;
+    uint32_t value;
+  } fields[] = {
+      {"zero-width", 18, 0},         {"zero-height", 22, 0},         {"huge", 18, 100000},
+      {"huge-both", 22, 0x7FFFFFFF}, {"min-height", 22, 0x80000000}, {"far-offset", 10, 0xFFFFFFF0},
+      {"info-size", 14, 7}};
+  for (const auto& field : fields) {
+    std::vector<uint8_t> bytes = good;
+    Put32(bytes, field.at, field.value);
+    WriteBytes(bad.emplace_back(std::string(field.name) + ".bmp"), bytes);
+  }
+  // Run-length data may be short, but not for a picture of 900 megapixels.
+  std::vector<uint8_t> rle = Bmp8(4, 4, {0, 0xFFFFFF}, std::vector<uint8_t>(16, 1));
+  Put32(rle, 18, 30000);
+  Put32(rle, 22, 30000);
+  Put32(rle, 30, 1);  // BI_RLE8
+  WriteBytes(bad.emplace_back("rle-huge.bmp"), rle);
 
-  for (const char* path :
-       {"missing.bmp", "folder.bmp", "empty.bmp", "text.bmp", "cut.bmp", "header.bmp",
-        "zero-width.bmp", "zero-height.bmp", "huge.bmp", "huge-both.bmp", "min-height.bmp",
-        "far-offset.bmp", "info-size.bmp", "rle-huge.bmp", "pipe.bmp"})
+  for (const std::string& path : bad)
     EXPECT_FALSE(Load(path, 16, 16)) << path;
   EXPECT_FALSE(pipe.ReaderWaited());
-
   EXPECT_FALSE(Load("good.bmp", 0, 16));
   EXPECT_FALSE(Load("good.bmp", 16, -1));
   EXPECT_FALSE(Load("good.bmp", 1 << 20, 16));
   EXPECT_FALSE(LoadBitmapFile(nullptr, 16, 16, image));
 }
 
-// Damaged files, made by changing and cutting valid ones, are decoded or
-// refused, never anything worse; the wavetable walk takes them all.
+// Damaged files are decoded or refused, never anything worse; the wavetable
+// walk takes them all.
 TEST_F(BitmapFileTest, DamagedFilesNeverBreakTheLoader) {
-  const std::vector<uint32_t> pixels = Picture(24, 20);
-  std::vector<uint8_t> palette8 =
-      Bmp8(24, 20, {0x000000, 0xFFFFFF, 0x808080}, std::vector<uint8_t>(24 * 20, 2));
+  const std::vector<uint32_t> pixels = TestPicture(24, 20, 4);
   const std::vector<std::vector<uint8_t>> originals = {
-      EncodeBmp24(24, 20, pixels.data()), EncodeBmp24(24, 20, pixels.data(), 124), palette8};
+      EncodeBmp24(24, 20, pixels.data()), EncodeBmp24(24, 20, pixels.data(), 124),
+      Bmp8(24, 20, {0x000000, 0xFFFFFF, 0x808080}, std::vector<uint8_t>(24 * 20, 2))};
   std::mt19937 random(20240601);
   std::vector<float> table(kTableLength);
   int loaded = 0;
   for (int round = 0; round < 1500; ++round) {
     std::vector<uint8_t> bytes = originals[round % originals.size()];
-    const int changes = 1 + static_cast<int>(random() % 6);
-    for (int c = 0; c < changes; ++c) {
+    for (int c = 1 + static_cast<int>(random() % 6); c > 0; --c) {
       // Header bytes are changed most, since they steer the decoder.
       const size_t at = random() % 2 ? random() % 70 : random() % bytes.size();
       bytes[at] = random() % 3 ? static_cast<uint8_t>(random()) : 0xFF;

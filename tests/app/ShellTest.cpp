@@ -144,52 +144,6 @@ INSTANTIATE_TEST_SUITE_P(BothPrograms, ShellStartTest, ::testing::Bool(),
                            return info.param ? "FullScreen6" : "Windowed3";
                          });
 
-// Started outside its own folder: nothing is made, shown or written, and one line says what to do.
-TEST_F(ShellTest, WithoutADataFolderItSaysWhereToStartAndTouchesNothing) {
-  std::filesystem::remove("data");
-  testing::WriteFile(kDebugLogPath, "someone else's debug.txt\n");
-  const std::string cwd = std::filesystem::current_path().string();
-  const std::string advice =
-      "; start it in the folder that holds its data/ folder, or with the tessaloop launcher\n";
-  EXPECT_EQ(StartCapturingErrors(false), "Tessaloop cannot start: there is no data/ folder in " +
-                                             cwd + " (No such file or directory)" + advice);
-  EXPECT_TRUE(platform.calls.empty()) << "no window";
-  EXPECT_EQ(shell->GetDisplay(), nullptr);
-  EXPECT_EQ(testing::ReadFile(kDebugLogPath), "someone else's debug.txt\n");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cwd),
-                          std::filesystem::directory_iterator()),
-            1)
-      << "nothing but the old log in the folder";
-
-  testing::WriteFile("data", "");  // a file of that name is no better
-  EXPECT_EQ(StartCapturingErrors(false),
-            "Tessaloop cannot start: data in " + cwd + " is not a folder" + advice);
-  EXPECT_TRUE(platform.calls.empty());
-}
-
-// Without the font sheet the window would stay blank: the program names every
-// missing picture in its log and ends.
-TEST_F(ShellTest, WithoutItsFontSheetItSaysSoAndEnds) {
-  std::filesystem::remove("data");
-  std::filesystem::create_directory("data");
-  const std::string line =
-      "Tessaloop cannot start: data/text.bmp (No such file or directory), the picture of its "
-      "letters and its pointer, cannot be loaded; 25 of its pictures are missing";
-  EXPECT_EQ(StartCapturingErrors(false), line + "\n");
-  const std::vector<std::string> lines = LogLines();
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back(), line);
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                          [](const std::string& l) {
-                            return l.rfind("Start-up picture not loaded: data/", 0) == 0;
-                          }),
-            25);
-  EXPECT_EQ(platform.calls,
-            (std::vector<std::string>{"create window D", "show window D", "close window D"}));
-  EXPECT_EQ(shell->GetInput(), nullptr);
-  EXPECT_EQ(shell->GetSequencer(), nullptr) << "no sound was started";
-}
-
 TEST_F(ShellTest, EventsComeFirstAndFramesRunOnlyWhileActive) {
   StartShell();
   // Turns n more times; the frames run so far.

@@ -64,34 +64,6 @@ TEST(SdlPlatform, DriverNamedByTheUser) {
   EXPECT_FALSE(VideoDriverRequested(nullptr, "dummy"));
 }
 
-TEST(SdlPlatform, NoDisplayMeansNoWindow) {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"})
-    unsetenv(name);
-  SdlPlatform platform;
-  if (platform.CreateMainWindow(WindowSettings{})) {
-    // Only a real display (a console with KMS) may still open a window.
-    const std::string driver = platform.VideoDriver();
-    ASSERT_NE(driver, "offscreen");
-    ASSERT_NE(driver, "dummy");
-    GTEST_SKIP() << "this machine has a display without X11 or Wayland: " << driver;
-  }
-  EXPECT_NE(platform.LastError().find("no display"), std::string::npos) << platform.LastError();
-  EXPECT_NE(platform.LastError().find("DISPLAY"), std::string::npos) << "says what to check";
-  EXPECT_EQ(platform.VideoDriver(), "none");
-  // Nothing works without the window, and nothing hangs.
-  EXPECT_FALSE(platform.OpenKeyboard());
-  EXPECT_FALSE(platform.OpenMouse());
-  uint8_t keys[256];
-  EXPECT_EQ(platform.ReadKeyboard(keys), DeviceRead::kFailed);
-  MouseSnapshot mouse;
-  EXPECT_EQ(platform.ReadMouse(mouse), DeviceRead::kFailed);
-  PlatformEvent event;
-  EXPECT_FALSE(platform.PollEvent(event));
-  platform.WaitForEvent();
-  platform.CloseMainWindow();
-  EXPECT_FALSE(platform.PollEvent(event)) << "no window was closed";
-}
-
 TEST_F(DummyVideo, WindowEventsBecomeTheLoopsEvents) {
   EXPECT_EQ(platform.VideoDriver(), "dummy");
   SDL_Event quit{};
@@ -167,24 +139,6 @@ TEST_F(DummyVideo, ClosingTheWindowEndsTheLoopOnce) {
   uint8_t keys[256];
   EXPECT_EQ(platform.ReadKeyboard(keys), DeviceRead::kFailed)
       << "the keyboard went with the window";
-}
-
-// Frames of both pixel formats are shown; with no display to wait for, the
-// platform paces them itself instead of spinning through frames.
-TEST_F(DummyVideo, PresentsBothFormatsAtADisplaysPace) {
-  std::vector<uint32_t> wide(1024 * 768, 0x00FFFFFF);
-  std::vector<uint16_t> narrow(1024 * 768, 0xFFFF);
-  const FrameView frames[] = {{wide.data(), 1024, 768, 1024 * 4, 32},
-                              {narrow.data(), 1024, 768, 1024 * 2, 16}};
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < 10; ++i)
-    platform.Present(frames[i % 2]);
-  const auto spent = std::chrono::steady_clock::now() - start;
-  EXPECT_GE(spent, std::chrono::milliseconds(130));
-  EXPECT_LT(spent, std::chrono::seconds(5));
-  // Frames it cannot show are left out.
-  platform.Present(FrameView{});
-  platform.Present(FrameView{wide.data(), 1024, 768, 1024 * 3, 24});
 }
 
 }  // namespace

@@ -63,31 +63,6 @@ TEST_P(ShippedArtTest, EveryStartupFileLoadsAtItsOwnSizeAndShows) {
   }
 }
 
-TEST_P(ShippedArtTest, FontSheetHasAGlyphForEveryCode) {
-  for (int code = 33; code <= 127; ++code) {
-    const int left = (code - 33) % 15 * 8;
-    const int top = (code - 33) / 15 * 8;
-    EXPECT_GE(Colours(kSlotFont, left, top, 8, 8).size(), 2u) << "opaque glyph " << code;
-    // Keyed: some of the cell is black (left out), some is not.
-    const std::set<uint32_t> keyed = Colours(kSlotFont, left, top + 56, 8, 8);
-    EXPECT_TRUE(keyed.count(0) == 1 && keyed.size() >= 2) << "keyed glyph " << code;
-  }
-}
-
-TEST_P(ShippedArtTest, KeyedPicturesAreTransparentWhereTheyShouldBe) {
-  // The selection frame is black inside and shows at its edges (corners may
-  // be rounded off); the tab marker has black around it.
-  EXPECT_EQ(Colours(kSlotSelected, 16, 16, 32, 32), std::set<uint32_t>{0});
-  const Surface* frame = display->SlotSurface(kSlotSelected);
-  int edge = 0;
-  for (int i = 0; i < 64; ++i)
-    edge += (frame->PixelRgb(i, 0) != 0) + (frame->PixelRgb(i, 63) != 0) +
-            (frame->PixelRgb(0, i) != 0) + (frame->PixelRgb(63, i) != 0);
-  EXPECT_GE(edge, 4 * 60);
-  const std::set<uint32_t> tabOn = Colours(kSlotTabOn, 0, 0, 10, 24);
-  EXPECT_TRUE(tabOn.count(0) == 1 && tabOn.size() >= 2);
-}
-
 INSTANTIATE_TEST_SUITE_P(BothPixelFormats, ShippedArtTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                            return info.param ? "FullScreen16" : "Windowed32";

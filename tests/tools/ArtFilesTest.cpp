@@ -115,20 +115,6 @@ TEST(ArtgenTest, RegeneratesEveryCommittedPictureByteForByteAndRefusesABadFolder
   EXPECT_NE(std::system((artgen + " blocked > /dev/null 2>&1").c_str()), 0);
 }
 
-TEST(ArtFilesTest, EveryLoadedPictureIsA24BitBmpOfItsDrawnSize) {
-  std::vector<std::tuple<std::string, int, int>> expected = {
-      {"noise", 210, 210}, {"notfound", 210, 210}, {"max", 210, 210}, {"min", 210, 210},
-      {"text", 256, 256},  {"selected", 64, 64},   {"tabs", 512, 24}, {"tempo", 512, 24},
-      {"title", 512, 24},  {"tabon", 10, 24}};
-  for (const char* name : kPaletteFiles)
-    expected.emplace_back(name, 210, 210);
-  for (const auto& [name, width, height] : expected) {
-    const Bmp bmp = Data(name);
-    EXPECT_EQ(bmp.pixels.size(), static_cast<size_t>(width * height)) << name;
-    EXPECT_EQ(bmp.width, width) << name;
-  }
-}
-
 // Keyed letters and the non-icon digits are their opaque twins' shapes, so a
 // hovered arrangement letter or a help heading reads as text.
 TEST(ArtFilesTest, FontSheetHasDarkTextOnLightAKeyedSetOnBlackAndIconsThatSuitTheirPlaces) {

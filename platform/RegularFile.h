@@ -22,7 +22,15 @@ inline std::FILE* OpenPlainFile(const char* path) {
     errno = EINVAL;
     return nullptr;
   }
-  // Non-blocking, so that opening a pipe returns at once; reads block again.
+  // Looked at before it is opened, so that a pipe or a device is never
+  // opened at all; the descriptor is checked again below, since the name may
+  // change hands in between. Non-blocking, so that even then opening a pipe
+  // returns at once; reads block again.
+  struct stat named {};
+  if (::stat(path, &named) == 0 && !S_ISREG(named.st_mode)) {
+    errno = EINVAL;
+    return nullptr;
+  }
   const int descriptor = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0) return nullptr;
   struct stat status {};

@@ -12,6 +12,7 @@
 
 #include "display/DebugLog.h"
 #include "display/Display.h"
+#include "songfile/PicturePath.h"
 #include "songfile/SongFormat.h"
 #include "sound/Sequencer.h"
 
@@ -88,7 +89,14 @@ void Sequencer::ApplySong(const SongImage& song) {
     for (int i = 0; i < kSavedSlotCount; ++i) {
       const int slot = kFirstSavedSlot + i;
       const char* name = song.palette[i];
-      if (m_Display->LoadPaletteSlot(slot, name)) continue;
+      // A shared song is untrusted: a path outside the picture folders is
+      // never opened, and its slot gets the fallback as a missing one does.
+      std::string why;
+      if (!SongPicturePathAllowed(name, why)) {
+        WriteDebugLog(("Picture not opened: " + PrintablePath(name) + " (" + why + ")").c_str());
+      } else if (m_Display->LoadPaletteSlot(slot, name)) {
+        continue;
+      }
       if (m_Display->LoadPaletteSlot(slot, kNotFoundBitmap)) continue;
       // Not even the fallback loads: the slot keeps its sound, but the song
       // keeps naming its own bitmap, so that saving it again loses nothing.

@@ -3,6 +3,9 @@
 // bitmap that is gone.
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -12,9 +15,11 @@
 #include "display/BmpWriter.h"
 #include "display/Display.h"
 #include "platform/HeadlessPlatform.h"
+#include "songfile/PicturePath.h"
 #include "songfile/SongFormat.h"
 #include "sound/Sequencer.h"
 #include "tests/songfile/SongTestSong.h"
+#include "tests/support/NamedPipe.h"
 #include "tests/support/WorkFolder.h"
 
 namespace tessaloop {
@@ -138,6 +143,72 @@ TEST_F(SongPaletteTest, MissingBitmapFallsBackToNotFoundAndWithoutItKeepsItsSoun
   EXPECT_FALSE(program.seq->LoadSongFile("songs/Bad.tlp"));
   EXPECT_STREQ(program.display.m_SlotNames[9], "userbitmaps/mypic.bmp");
   EXPECT_EQ(program.Sample(9), FlatSample(60));
+}
+
+// A song names pictures outside the picture folders, a pipe, a folder and a
+// device: none is opened, each slot gets the fallback, the log says which and
+// why, and the song loads. The files of the test's own folder that a broken
+// rule would open are watched for any open at all.
+TEST_F(SongPaletteTest, PathsOutsideThePictureFoldersAreNeverOpened) {
+  WriteFlatBitmap("userbitmaps/escape.bmp", 90);
+  fs::create_directories("userbitmaps/folder.bmp");
+  testing::NamedPipe pipe("userbitmaps/pipe.bmp");
+  ASSERT_TRUE(pipe.Made());
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  for (const char* watched :
+       {"userbitmaps/escape.bmp", "userbitmaps/pipe.bmp", "userbitmaps/folder.bmp"})
+    ASSERT_GE(inotify_add_watch(watch, watched, IN_OPEN), 0) << watched;
+
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"/etc/passwd", "an absolute path"},
+      {"../../../etc/hostname", "not in data/ or userbitmaps/"},
+      {"/dev/zero", "an absolute path"},
+      {"/proc/self/environ", "an absolute path"},
+      {"", "an empty path"},
+      {"data/../userbitmaps/escape.bmp", "a . or .. component in the path"},
+      {"userbitmaps/./escape.bmp", "a . or .. component in the path"},
+      {"userbitmaps//escape.bmp", "an empty component in the path"},
+      {"userbitmaps\\escape.bmp", "a backslash in the path"},
+      {"userbitmaps/\x01scape.bmp", "a control character in the path"},
+      {"songs/Paths.tlp", "not in data/ or userbitmaps/"},
+      {"userbitmaps/pipe.bmp", "a named pipe, not a file"},
+      {"userbitmaps/folder.bmp", "a folder, not a file"},
+      {"userbitmaps", "a folder, not a file"},
+  };
+  auto tokens = testing::SplitTokens(testing::StartupSongText(3));
+  const size_t palette = tokens.size() - 18;
+  for (size_t i = 0; i < refused.size(); ++i)
+    testing::SetToken(tokens, palette + i, refused[i].first);
+  testing::SetToken(tokens, palette + refused.size(), "userbitmaps/kick.bmp");
+  fs::create_directories("songs");
+  testing::WriteFile("songs/Paths.tlp", testing::JoinTokens(tokens));
+  char events[4096];
+  while (read(watch, events, sizeof events) > 0) {
+  }
+
+  Program program(3);
+  testing::ClearDebugLog();
+  ASSERT_TRUE(program.seq->LoadSongFile("songs/Paths.tlp"));
+  const ssize_t opened = read(watch, events, sizeof events);
+  close(watch);
+  EXPECT_LE(opened, 0) << "a refused picture was opened";
+  EXPECT_FALSE(pipe.ReaderWaited());
+
+  const auto lines = testing::LogLines("Picture not opened: ");
+  ASSERT_EQ(lines.size(), refused.size());
+  for (size_t i = 0; i < refused.size(); ++i) {
+    const int slot = kFirstSavedSlot + static_cast<int>(i);
+    EXPECT_STREQ(program.display.m_SlotNames[slot], kNotFoundBitmap) << refused[i].first;
+    EXPECT_EQ(program.Sample(slot), FlatSample(200)) << refused[i].first;
+    EXPECT_NE(lines[i].find("(" + refused[i].second + ")"), std::string::npos) << lines[i];
+  }
+  EXPECT_EQ(lines[0], "Picture not opened: \"/etc/passwd\" (an absolute path)");
+  EXPECT_EQ(lines[9],
+            "Picture not opened: \"userbitmaps/\\x01scape.bmp\" (a control character in the path)");
+  const int kept = kFirstSavedSlot + static_cast<int>(refused.size());
+  EXPECT_STREQ(program.display.m_SlotNames[kept], "userbitmaps/kick.bmp");
+  EXPECT_EQ(program.Sample(kept), FlatSample(50));
 }
 
 }  // namespace

@@ -29,12 +29,14 @@ namespace {
 // A build for the end-to-end tests writes what reached the input state into
 // the debug log whenever it changes, so that a test can see that real key
 // presses and mouse motion arrived, and when the click hold and the key delay
-// have run out; and, at the end, how many frames ran in how long.
+// have run out; every 64th frame, its number, so that a test can wait for
+// frames to have run; and, at the end, how many frames ran in how long.
 class Trace {
  public:
   void AfterFrame(const InputState& input, uint32_t now) {
     if (m_Frames++ == 0) m_FirstFrame = now;
     m_LastFrame = now;
+    if (m_Frames % 64 == 0) WriteDebugLog(("trace frame: " + std::to_string(m_Frames)).c_str());
     char line[1024];
     int n = std::snprintf(
         line, sizeof line,
@@ -66,7 +68,8 @@ Trace g_Trace;
 
 // The editor's state that a test drives and cannot see in the input: the tab,
 // the tempo and its drag, song mode and position, the mute buttons, what is
-// carried or open, the current cell, the song name and the song list's choice.
+// carried or open, the current cell and its octave, the song name and the song
+// list's choice.
 // Written whenever any of it changes, so a test can wait for an edit to be
 // taken.
 class EditorTrace {
@@ -79,10 +82,14 @@ class EditorTrace {
                        std::to_string(seq.m_Position.Load()) + " mute ";
     for (int t = 0; t < seq.TrackCount(); ++t)
       line += seq.GetTrack(t).m_Mute ? '1' : '0';
+    const int octave =
+        seq.m_SelectedTrack >= 0 && seq.m_SelectedStep >= 0
+            ? seq.GetTrack(seq.m_SelectedTrack).m_Cells[seq.m_SelectedStep].m_Octave.Load()
+            : -1;
     line += " carried " + std::to_string(seq.m_PaletteDrag) + " menu " +
             std::to_string(seq.m_PaletteReplace) + " cell " + std::to_string(seq.m_SelectedTrack) +
-            " " + std::to_string(seq.m_SelectedStep) + " song " +
-            std::to_string(seq.m_SelectedSong) + " name \"" +
+            " " + std::to_string(seq.m_SelectedStep) + " octave " + std::to_string(octave) +
+            " song " + std::to_string(seq.m_SelectedSong) + " name \"" +
             std::string(seq.m_Name, strnlen(seq.m_Name, sizeof seq.m_Name)) + "\"";
     if (line == m_Last) return;
     m_Last = line;

@@ -52,14 +52,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   const double rate = std::strtod(argv[2], nullptr);
-  if (!(rate > 0)) {
-    std::fprintf(stderr, "audio_pacer: the rate must be above 0\n");
-    return 2;
-  }
   const char* reportPath = argc == 4 ? argv[3] : nullptr;
   const int out = open(argv[1], O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (out < 0) {
-    std::perror("audio_pacer");
+  if (!(rate > 0) || out < 0) {
+    std::fprintf(stderr, "audio_pacer: cannot write %s at %s bytes a second\n", argv[1], argv[2]);
     return 1;
   }
   if (reportPath != nullptr) fcntl(STDIN_FILENO, F_SETPIPE_SZ, kCardBufferBytes);
@@ -117,7 +113,7 @@ int main(int argc, char** argv) {
     std::fprintf(report, "bytes %.0f\nseconds %.6f\ngaps %ld\ngap_ms %.3f\nworst_gap_ms %.3f\n",
                  total, started ? Seconds(end - start).count() : 0.0, gaps, gapSeconds * 1000,
                  worstGap * 1000);
-    if (std::fclose(report) != 0) return 1;
+    return std::fclose(report) == 0 ? 0 : 1;
   }
   return 0;
 }

@@ -1,9 +1,5 @@
 // session_tool: the whole-session test's own helper.
 //
-//   session_tool bitmap FILE
-//       Writes the test's user bitmap: a 210 x 210 picture whose blue channel
-//       is one flat value (its red and green draw a pattern), so its wave is
-//       the same at every read position.
 //   session_tool expect TRACKS ACTIONS
 //       Builds every song the session saved from the session's own list of
 //       actions, through the Sequencer with a display that has no window, and
@@ -41,38 +37,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "display/BmpWriter.h"
 #include "sound/Sequencer.h"
 #include "tools/render/HeadlessProgram.h"
 
 namespace tessaloop {
 namespace {
-
-constexpr int kSide = 210;
-constexpr uint32_t kFlatBlue = 192;  // a wave of (192 - 128) / 128 = 0.5 throughout
-
-int WriteFlatBitmap(const char* path) {
-  std::vector<uint32_t> pixels(kSide * kSide);
-  for (int y = 0; y < kSide; ++y) {
-    for (int x = 0; x < kSide; ++x) {
-      // Red rings and green stripes over the one blue.
-      const int dx = x - kSide / 2, dy = y - kSide / 2;
-      const uint32_t red = (static_cast<int>(std::sqrt(dx * dx + dy * dy)) / 12) % 2 ? 230 : 40;
-      const uint32_t green = ((x + y) / 21) % 2 ? 200 : 60;
-      pixels[y * kSide + x] = red << 16 | green << 8 | kFlatBlue;
-    }
-  }
-  if (!WriteBmp24(path, kSide, kSide, pixels.data())) {
-    std::fprintf(stderr, "session_tool: cannot write %s\n", path);
-    return 1;
-  }
-  return 0;
-}
 
 float Sixty4ths(int n) {
   return static_cast<float>(n) / 64.0f;
@@ -89,83 +64,50 @@ int BuildExpectedSongs(int tracks, const char* actionsPath) {
   Sequencer* seq = program.seq.get();
 
   std::string line;
-  int lineNumber = 0;
-  while (std::getline(actions, line)) {
-    ++lineNumber;
+  for (int lineNumber = 1; std::getline(actions, line); ++lineNumber) {
     std::istringstream in(line);
-    std::string what;
-    if (!(in >> what)) continue;
-    auto bad = [&]() {
+    const std::vector<std::string> t{std::istream_iterator<std::string>(in), {}};
+    if (t.empty()) continue;
+    const std::string& what = t[0];
+    const size_t args = t.size() - 1;
+    const auto n = [&](size_t i) { return i < t.size() ? std::atoi(t[i].c_str()) : -1; };
+    const bool onTrack = n(1) >= 0 && n(1) < tracks;
+    Cell* cell = onTrack && n(2) >= 0 && n(2) < kStepsPerPattern
+                     ? &seq->GetTrack(n(1)).m_Cells[n(2)]
+                     : nullptr;
+    if (what == "slot" && cell && args == 3) {
+      cell->m_Slot = n(3);
+    } else if ((what == "note" && cell && args == 4) ||
+               ((what == "semitone" || what == "octave") && cell && args == 3)) {
+      if (what != "semitone") cell->m_Octave = n(3);
+      if (what != "octave") cell->m_Semitone = n(what == "note" ? 4 : 3);
+      cell->SetNote();
+    } else if ((what == "envelope" || what == "slide") && cell && args == 4) {
+      (what == "envelope" ? cell->m_Attack : cell->m_SlideLength) = Sixty4ths(n(3));
+      (what == "envelope" ? cell->m_Decay : cell->m_Slide) = Sixty4ths(n(4));
+    } else if ((what == "pan" || what == "pankey") && cell && args == 3) {
+      cell->m_Pan = what == "pan" ? Sixty4ths(n(3)) : static_cast<float>(n(3) / 10.0);
+    } else if ((what == "copy" || what == "paste") && cell && args == 2) {
+      Cell& to = what == "copy" ? seq->m_Clipboard : *cell;
+      to.CopySoundFrom(what == "copy" ? *cell : seq->m_Clipboard);
+      to.UpdateFrequency();
+    } else if ((what == "store" || what == "load") && onTrack && args == 2) {
+      Track& track = seq->GetTrack(n(1));
+      what == "store" ? track.StorePattern(seq->m_Bank, n(2))
+                      : track.LoadPattern(seq->m_Bank, n(2));
+    } else if (what == "arrange" && onTrack && args == 3) {
+      seq->m_Arrangement[n(1)][n(2)] = n(3);
+    } else if (what == "bitmap" && args == 2 && display->LoadPaletteSlot(n(1), t[2].c_str())) {
+    } else if (what == "tempo" && args == 1) {
+      seq->m_SamplesPerStep = n(1);
+    } else if (what == "save" && args == 1 && t[1].size() <= static_cast<size_t>(kMaxNameLength)) {
+      std::memset(seq->m_Name, 0, sizeof seq->m_Name);
+      std::memcpy(seq->m_Name, t[1].data(), t[1].size());
+      seq->SaveSong();
+    } else {
       std::fprintf(stderr, "session_tool: %s:%d: cannot use \"%s\"\n", actionsPath, lineNumber,
                    line.c_str());
       return 1;
-    };
-    auto cellAt = [&](Cell*& cell) {
-      int t = -1, s = -1;
-      if (!(in >> t >> s) || t < 0 || t >= tracks || s < 0 || s >= kStepsPerPattern) return false;
-      cell = &seq->GetTrack(t).m_Cells[s];
-      return true;
-    };
-    Cell* cell = nullptr;
-    int a = 0, b = 0;
-    if (what == "slot") {
-      if (!cellAt(cell) || !(in >> a)) return bad();
-      cell->m_Slot = a;
-    } else if (what == "note") {
-      if (!cellAt(cell) || !(in >> a >> b)) return bad();
-      cell->m_Octave = a;
-      cell->m_Semitone = b;
-      cell->SetNote();
-    } else if (what == "semitone" || what == "octave") {
-      if (!cellAt(cell) || !(in >> a)) return bad();
-      (what == "semitone" ? cell->m_Semitone : cell->m_Octave) = a;
-      cell->SetNote();
-    } else if (what == "envelope" || what == "slide") {
-      if (!cellAt(cell) || !(in >> a >> b)) return bad();
-      (what == "envelope" ? cell->m_Attack : cell->m_SlideLength) = Sixty4ths(a);
-      (what == "envelope" ? cell->m_Decay : cell->m_Slide) = Sixty4ths(b);
-    } else if (what == "pan") {
-      if (!cellAt(cell) || !(in >> a)) return bad();
-      cell->m_Pan = Sixty4ths(a);
-    } else if (what == "pankey") {
-      if (!cellAt(cell) || !(in >> a)) return bad();
-      cell->m_Pan = static_cast<float>(a / 10.0);
-    } else if (what == "copy") {
-      if (!cellAt(cell)) return bad();
-      seq->m_Clipboard.CopySoundFrom(*cell);
-      seq->m_Clipboard.UpdateFrequency();
-    } else if (what == "paste") {
-      if (!cellAt(cell)) return bad();
-      cell->CopySoundFrom(seq->m_Clipboard);
-      cell->UpdateFrequency();
-    } else if (what == "store" || what == "load") {
-      if (!(in >> a >> b) || a < 0 || a >= tracks) return bad();
-      if (what == "store")
-        seq->GetTrack(a).StorePattern(seq->m_Bank, b);
-      else
-        seq->GetTrack(a).LoadPattern(seq->m_Bank, b);
-    } else if (what == "arrange") {
-      int n = 0;
-      if (!(in >> a >> b >> n) || a < 0 || a >= tracks) return bad();
-      seq->m_Arrangement[a][b] = n;
-    } else if (what == "bitmap") {
-      std::string path;
-      if (!(in >> a >> path)) return bad();
-      if (!display->LoadPaletteSlot(a, path.c_str())) {
-        std::fprintf(stderr, "session_tool: cannot load %s\n", path.c_str());
-        return 1;
-      }
-    } else if (what == "tempo") {
-      if (!(in >> a)) return bad();
-      seq->m_SamplesPerStep = a;
-    } else if (what == "save") {
-      std::string name;
-      if (!(in >> name) || name.size() > static_cast<size_t>(kMaxNameLength)) return bad();
-      std::memset(seq->m_Name, 0, sizeof seq->m_Name);
-      std::memcpy(seq->m_Name, name.data(), name.size());
-      seq->SaveSong();
-    } else {
-      return bad();
     }
   }
   return 0;
@@ -277,13 +219,12 @@ int Peaks(const char* capturePath, long from, long to, long chunk) {
 int main(int argc, char** argv) {
   using namespace tessaloop;
   const std::string command = argc > 1 ? argv[1] : "";
-  if (command == "bitmap" && argc == 3) return WriteFlatBitmap(argv[2]);
   if (command == "expect" && argc == 4) return BuildExpectedSongs(std::atoi(argv[2]), argv[3]);
   if (command == "compare" && argc == 5) return Compare(argv[2], argv[3], std::atol(argv[4]));
   if (command == "peaks" && argc == 6)
     return Peaks(argv[2], std::atol(argv[3]), std::atol(argv[4]), std::atol(argv[5]));
   std::fprintf(stderr,
-               "usage: session_tool bitmap FILE | expect TRACKS ACTIONS | compare CAPTURE RENDER "
-               "FROM_FRAME | peaks CAPTURE FROM TO CHUNK\n");
+               "usage: session_tool expect TRACKS ACTIONS | compare CAPTURE RENDER FROM_FRAME | "
+               "peaks CAPTURE FROM TO CHUNK\n");
   return 2;
 }

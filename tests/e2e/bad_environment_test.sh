@@ -41,11 +41,13 @@ start_dummy() {
   e2e_start_program "$PROGRAM" -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=dummy "$@"
 }
 
-# The program, up and running for a while, then asked to stop as the system
-# would: it must end with status 0.
+# The program, up and running for 128 frames (and, given "sound", with a
+# tenth of a second of sound past the priming on the device), then asked to
+# stop as the system would: it must end with status 0.
 run_then_stop() {
   e2e_wait_for_log '^DirectInput Mouse SetCooperativeLevel established$' 30
-  sleep 2
+  e2e_wait_frames 128
+  [ "${1:-}" = sound ] && e2e_wait_capture $(((8192 + 4410) * 8))
   kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the program ended by itself"
   kill -TERM "$APP_PID"
   e2e_wait_for_exit 20
@@ -67,42 +69,19 @@ expect_log_line() {  # one line of debug.txt is exactly $1
   grep -qxF -- "$1" "$LOG" || e2e_fail "debug.txt lacks: $1"
 }
 
-# The window in Xvfb, with the focus, and the program started up.
+# The window in Xvfb, with the focus, and the program started up and drawing
+# its frames; the user acts through the waiting helpers of e2e_lib.sh.
 start_in_xvfb() {
   e2e_start_xvfb
   e2e_start_program "$PROGRAM" -u SDL_VIDEODRIVER "$@"
   await_window
 }
 await_window() {
-  WID=$(timeout 30 xdotool search --sync --name '^Tessaloop$' 2>/dev/null | head -n 1)
-  [ -n "$WID" ] || e2e_fail "no window titled Tessaloop"
-  for ((i = 0; i < 100; i++)); do
-    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$WID" ] && break
-    sleep 0.05
-  done
-  sleep 1.5
+  e2e_wait_for_window
+  e2e_wait_editor '^trace editor: tab 1 ' 20
 }
-
-# Acting as the user, as editor_first_beat.sh does: the program's pointer
-# starts at the top-left corner and follows relative motion.
-PX=0
-PY=0
-move_to() {
-  xdotool mousemove_relative -- $(($1 - PX)) $(($2 - PY))
-  PX=$1
-  PY=$2
-  sleep 0.15
-}
-click_at() {
-  move_to "$1" "$2"
-  xdotool mousedown 1
-  sleep 0.15
-  xdotool mouseup 1
-  sleep 0.15
-}
-hold_key() { xdotool keydown "$1"; sleep "${2:-0.12}"; xdotool keyup "$1"; sleep 0.35; }
 quit_with_esc() {
-  hold_key Escape
+  e2e_press_escape
   e2e_wait_for_exit 20
   [ "$APP_STATUS" = 0 ] || e2e_fail "exit status $APP_STATUS after Esc"
 }
@@ -182,7 +161,7 @@ case_unreadable_data() {
 
   # Two palette pictures: the program runs, and says which and why.
   start_dummy_as_nobody
-  run_then_stop
+  run_then_stop sound
   expect_stderr_line "Tessaloop: runs without 2 of its pictures: data/noise.bmp (Permission denied), data/square.bmp (Permission denied)"
   expect_log_line "Start-up picture not loaded: data/noise.bmp (Permission denied)"
   expect_log_line "Start-up picture not loaded: data/square.bmp (Permission denied)"
@@ -208,23 +187,18 @@ case_songs_file() {
 
   # Tab 7 and Return: not saved, and the tab stays open, so that a second
   # Return tries again.
-  click_at 470 10
-  move_to 600 500
-  hold_key Return
-  e2e_wait_for_log '^Song not saved: ' 5
+  e2e_click_tab 7
+  e2e_move_to 600 500
+  e2e_hold_key_until Return '^Song not saved: '
   expect_log_line "Song not saved: cannot create a file in songs: Not a directory"
-  sleep 0.5
   e2e_screenshot not-saved
-  hold_key Return
-  sleep 0.3
-  local tries
-  tries=$(grep -c '^Song not saved: ' "$LOG")
-  [ "$tries" = 2 ] || e2e_fail "$tries failed saves, not 2: the tab did not stay open"
+  e2e_wait_editor ' tab 7 '
+  e2e_hold_key_until Return '^Song not saved: '
 
   # The song list: empty, and the log says why.
-  click_at 422 10
+  e2e_click_tab 6
   e2e_wait_for_log '^Cannot read the folder songs: Not a directory$' 5
-  hold_key Return
+  e2e_tap Return
   grep -q '^Loading seq$' "$LOG" && e2e_fail "a song was loaded from nowhere"
 
   quit_with_esc
@@ -267,6 +241,7 @@ case_read_only() {
     >>"$E2E_DIR/app.log" 2>&1 &
   APP_PID=$!
   E2E_PIDS+=("$APP_PID")
+  LOG="$E2E_DIR/app.log" # the debug log's lines, and the trace's, come on stderr
   await_window
 
   # The log comes on stderr, after one line that says so.
@@ -277,16 +252,15 @@ case_read_only() {
   expect_stderr_line "DirectInput Mouse SetCooperativeLevel established"
 
   # Saving fails with its reason; loading the old song works.
-  click_at 470 10
-  move_to 600 500
-  hold_key Return
-  sleep 0.5
+  e2e_click_tab 7
+  e2e_move_to 600 500
+  e2e_hold_key_until Return '^Song not saved: '
   program_stderr | grep -qE '^Song not saved: cannot create a file in songs: (Read-only file system|Permission denied)$' ||
     e2e_fail "stderr does not say why the song was not saved"
-  click_at 422 10
-  move_to 600 500
-  hold_key Return
-  sleep 1
+  e2e_click_tab 6
+  e2e_move_to 600 500
+  e2e_load_song old.tlp
+  e2e_wait_for_log '^load tempo$' 5
   expect_stderr_line "songs/old.tlp"
   expect_stderr_line "load tempo"
   program_stderr | grep -q '^Song not loaded' && e2e_fail "the old song was not loaded"
@@ -298,14 +272,15 @@ case_read_only() {
     "nothing changed"
 }
 
-# Loads user bitmap menu row $1 (0 is the lowest) into palette square 0.
+# Loads user bitmap menu row $1 (0 is the lowest) into palette square 0: the
+# frame that closes the menu has made the load.
 load_menu_row() {
-  move_to 32 632
-  xdotool mousedown 3
-  sleep 0.15
-  move_to 32 $((595 - 10 * $1))
-  xdotool mouseup 3
-  sleep 0.3
+  e2e_move_to 32 632
+  e2e_button_down 3
+  e2e_wait_editor " menu 6 "
+  e2e_move_to 32 $((595 - 10 * $1))
+  e2e_button_up 3
+  e2e_wait_editor " menu -1 " 10
 }
 
 case_many_bitmaps() {
@@ -329,7 +304,6 @@ case_many_bitmaps() {
   e2e_note "started and listed in $((($(date +%s%N) - started) / 1000000)) ms (window included)"
 
   for row in 0 1 39; do load_menu_row "$row"; done
-  sleep 0.5
   local loads
   loads=$(grep -c '^userbitmaps/' "$LOG")
   [ "$loads" = 3 ] || e2e_fail "$loads user bitmaps loaded, not 3"
@@ -354,9 +328,7 @@ case_odd_bitmaps() {
   local row
   for ((row = 0; row < count; row++)); do
     load_menu_row "$row"
-    kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the program ended loading row $row"
   done
-  sleep 0.5
   # Every row was tried and the program went on to the next: none hung it.
   local tried good
   tried=$(grep -c '^userbitmaps/' "$LOG")

@@ -16,7 +16,8 @@ e2e_prepare_run_folder "$SOURCE_DIR" "$PACER"
 e2e_start_program "$PROGRAM" -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=dummy
 e2e_wait_for_log '^DirectInput Mouse SetCooperativeLevel established$' 20
 e2e_expect_log_order "DEBUG LOG" "Video driver: dummy" "DirectInput initialised"
-sleep 2
+# Up and playing: a second of sound past the priming has reached the device.
+e2e_wait_capture $(((8192 + 44100) * 8))
 kill -TERM "$APP_PID"
 e2e_wait_for_exit 10
 [ "$APP_STATUS" = 0 ] || e2e_fail "exit status $APP_STATUS after SIGTERM"

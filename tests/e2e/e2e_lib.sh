@@ -19,9 +19,13 @@ APP_PID=""
 APP_STATUS=""
 
 e2e_cleanup() {
-  local i
+  local i pid
   for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-    kill "${E2E_PIDS[i]}" 2>/dev/null && wait "${E2E_PIDS[i]}" 2>/dev/null
+    # Only a process of this test's own: one already waited for has given up
+    # its id, which another test's process may have by now.
+    pid=${E2E_PIDS[i]}
+    [ "$(ps -o ppid= -p "$pid" 2>/dev/null | tr -d ' ')" = "$$" ] || continue
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   done
   [ -n "${TESSALOOP_KEEP_CAPTURE:-}" ] || rm -f "$CAPTURE"
   if [ "$E2E_FAILED" = 0 ] && [ -z "${TESSALOOP_KEEP_TEST_FOLDERS:-}" ]; then
@@ -142,15 +146,15 @@ e2e_expect_log_order() {
   done
 }
 
-# The capture is whole stereo float frames, not empty, and no longer growing:
-# the stream was stopped and closed before the program ended.
+# The capture is whole stereo float frames, not empty, and complete: the
+# stream was stopped and closed before the program ended, and closing the
+# device waits for the pacer, so no pacer is left writing to it.
 e2e_expect_complete_capture() {
   [ -s "$CAPTURE" ] || e2e_fail "no sound reached the device"
   local size
   size=$(stat -c %s "$CAPTURE")
   [ $((size % 8)) = 0 ] || e2e_fail "the capture ends in a broken frame ($size bytes)"
-  sleep 0.3
-  [ "$(stat -c %s "$CAPTURE")" = "$size" ] || e2e_fail "the capture grew after the program ended"
+  pgrep -f -- " $CAPTURE " >/dev/null && e2e_fail "the device was still writing after the program ended"
   CAPTURE_FRAMES=$((size / 8))
 }
 
@@ -165,11 +169,12 @@ e2e_pixel() {
     -format "%[fx:round(255*$p.r)],%[fx:round(255*$p.g)],%[fx:round(255*$p.b)]" info:
 }
 
-# The share (0-1) of a screenshot's pixels that are white. A 16-bit frame's
-# white may reach the screen a shade off (254 in one channel).
+# The share (0-1) of a screenshot's pixels that are white, or of those of the
+# region $2 (WxH+X+Y). A 16-bit frame's white may reach the screen a shade off
+# (254 in one channel).
 e2e_white_share() {
-  /usr/bin/convert "$E2E_DIR/$1.png" -fuzz 1% -fill black +opaque white -fill white -opaque white \
-    -format '%[fx:mean]' info:
+  /usr/bin/convert "$E2E_DIR/$1.png" ${2:+-crop "$2" +repage} -fuzz 1% -fill black +opaque white \
+    -fill white -opaque white -format '%[fx:mean]' info:
 }
 
 # Whether "r,g,b" is white, give or take that shade.
@@ -179,36 +184,91 @@ e2e_is_white() {
   [ "$r" -ge 250 ] && [ "$g" -ge 250 ] && [ "$b" -ge 250 ]
 }
 
-# That a W x H region of a screenshot at (X, Y) shows the same region of a
-# bitmap file at (BX, BY), within the shades a 16-bit frame loses.
-# usage: e2e_expect_art SHOT FILE X Y W H BX BY
-e2e_expect_art() {
-  local shot=$1 file=$2 x=$3 y=$4 w=$5 h=$6 bx=$7 by=$8 differing
+# Whether a W x H region of a screenshot at (X, Y) shows the same region of a
+# bitmap file at (BX, BY), within the shades a 16-bit frame loses; the number
+# of pixels that differ is left in ART_DIFFERING.
+# usage: e2e_art_is_there SHOT FILE X Y W H BX BY
+e2e_art_is_there() {
+  local shot=$1 file=$2 x=$3 y=$4 w=$5 h=$6 bx=$7 by=$8
   /usr/bin/convert "$E2E_DIR/$shot.png" -crop "${w}x${h}+$x+$y" +repage "$E2E_DIR/$shot-at-$x-$y.png"
   /usr/bin/convert "$file" -crop "${w}x${h}+$bx+$by" +repage "$E2E_DIR/art-$x-$y.png"
-  differing=$(/usr/bin/compare -metric AE -fuzz 4% "$E2E_DIR/$shot-at-$x-$y.png" \
+  ART_DIFFERING=$(/usr/bin/compare -metric AE -fuzz 4% "$E2E_DIR/$shot-at-$x-$y.png" \
     "$E2E_DIR/art-$x-$y.png" null: 2>&1)
-  [ "$differing" = 0 ] ||
-    e2e_fail "$(basename "$file") is not at ($x, $y): $differing of $((w * h)) pixels differ"
+  [ "$ART_DIFFERING" = 0 ]
+}
+
+# Takes screenshot $1 until the command that follows holds for it (the frame
+# that shows a state is presented just after the trace line that names it,
+# and a program without a trace shows nothing of its frames), for at most 30 s.
+e2e_screenshot_until() {
+  local name=$1 end=$((SECONDS + 30))
+  shift
+  while ((SECONDS < end)); do
+    e2e_screenshot "$name"
+    "$@" && return 0
+    kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the program ended while waiting for the screen"
+    sleep 0.2
+  done
+  e2e_fail "the screen did not come to show what \"$*\" checks within 30 s"
 }
 
 # ---- The window of a program started with e2e_start_program ----
 
-# Waits for the window titled Tessaloop to appear and take the focus, and for
-# the input devices to be set up; the window id is then in WID.
+# Waits up to $1 seconds (default 20) for the window titled Tessaloop to
+# appear and take the focus, and for the input devices to be set up; the
+# window id is then in WID.
 e2e_wait_for_window() {
-  local i
-  WID=$(timeout 20 xdotool search --sync --name '^Tessaloop$' 2>/dev/null | head -n 1)
+  local seconds=${1:-20} i
+  WID=$(timeout "$seconds" xdotool search --sync --name '^Tessaloop$' 2>/dev/null | head -n 1)
   [ -n "$WID" ] || e2e_fail "no window titled Tessaloop"
   for ((i = 0; i < 100; i++)); do
     [ "$(xdotool getwindowfocus 2>/dev/null)" = "$WID" ] && break
     sleep 0.05
   done
   [ "$(xdotool getwindowfocus 2>/dev/null)" = "$WID" ] || e2e_fail "the window did not get the focus"
-  e2e_wait_for_log '^DirectInput Mouse SetCooperativeLevel established$' 20
+  e2e_wait_for_log '^DirectInput Mouse SetCooperativeLevel established$' "$seconds"
 }
 
 e2e_capture_size() { stat -c %s "$CAPTURE" 2>/dev/null || echo 0; }
+
+# The sound made by the callback reaches the capture late by what the device
+# and the pacer hold on the way: the device's buffer (no more than the 8192
+# frames of silence it is primed with), the pacer's pipe (64 KiB) and the
+# pacer's own reads. Every byte of the capture past the offset this prints was
+# made after the call.
+e2e_capture_from_now() { echo $(($(e2e_capture_size) + 8192 * 8 + 65536 + 4096)); }
+
+# Waits up to $2 seconds (default 30) until the capture holds $1 bytes: the
+# sound up to there has been made and has reached the device.
+e2e_wait_capture() {
+  local bytes=$1 seconds=${2:-30} i
+  for ((i = 0; i < seconds * 20; i++)); do
+    [ "$(e2e_capture_size)" -ge "$bytes" ] && return 0
+    kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the program ended while waiting for $bytes bytes of sound"
+    sleep 0.05
+  done
+  e2e_fail "the capture did not reach $bytes bytes within $seconds s (it has $(e2e_capture_size))"
+}
+
+# Waits up to $2 seconds (default 10) until the debug log holds $1 lines
+# matching the extended regular expression $3, or more.
+e2e_wait_for_count() {
+  local count=$1 pattern=$2 seconds=${3:-10} i
+  for ((i = 0; i < seconds * 20; i++)); do
+    [ "$(grep -Ec -- "$pattern" "$LOG" 2>/dev/null)" -ge "$count" ] && return 0
+    kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the program ended while waiting for /$pattern/"
+    sleep 0.05
+  done
+  e2e_fail "not $count lines /$pattern/ in debug.txt within $seconds s: $(grep -Ec -- "$pattern" "$LOG")"
+}
+
+# Esc is the window's, not the editor's: the program ends before a frame
+# could show the key, so nothing waits for a frame to see it.
+e2e_press_escape() {
+  xdotool keydown Escape
+  sleep 0.1
+  xdotool keyup Escape
+}
 
 # ---- Acting as a user on a "_trace" build ----
 # The trace build writes its input state ("trace input: hold H delay D pointer
@@ -216,6 +276,31 @@ e2e_capture_size() { stat -c %s "$CAPTURE" 2>/dev/null || echo 0; }
 # editor: tab T tempo S ...") into debug.txt after every frame in which they
 # changed. The helpers below act with xdotool and then wait until a frame has
 # taken the action, so a slow frame never makes a test lose a key or a click.
+
+# A frame number ("trace frame: N", every 64th frame) at or past $1, within
+# $2 seconds (default 30).
+e2e_wait_frames() {
+  local frames=$1 seconds=${2:-30} i
+  for ((i = 0; i < seconds * 20; i++)); do
+    awk -v want="$frames" '/^trace frame: / && $3 >= want { found = 1 } END { exit !found }' \
+      "$LOG" 2>/dev/null && return 0
+    kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the program ended before frame $frames"
+    sleep 0.05
+  done
+  e2e_fail "frame $frames did not come within $seconds s"
+}
+# Waits until a frame has run after the last line of the debug log that
+# matches the extended regular expression $1.
+e2e_wait_frame_after() {
+  local i
+  for ((i = 0; i < 600; i++)); do
+    awk -v pattern="$1" '$0 ~ pattern { seen = 1; after = 0 } seen && /^trace frame: / { after = 1 }
+      END { exit !after }' "$LOG" && return 0
+    kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the program ended while waiting for a frame"
+    sleep 0.05
+  done
+  e2e_fail "no frame ran after /$1/ within 30 s"
+}
 
 # Waits up to $3 seconds (default 5) until the last "trace $1:" line matches
 # the extended regular expression $2.
@@ -245,8 +330,10 @@ e2e_scan_code() {
     Return) echo 1C ;;
     Control_L) echo 1D ;;
     Shift_L) echo 2A ;;
+    F1) echo 3B ;;
     F5) echo 3F ;;
     F6) echo 40 ;;
+    F12) echo 58 ;;
     Up) echo C8 ;;
     Left) echo CB ;;
     Right) echo CD ;;
@@ -297,8 +384,42 @@ e2e_click_at() {
   e2e_button_down 1
   e2e_button_up 1
 }
+# A click with a hold (song mode, mute, position): held until the editor
+# shows its effect $3, then let go before the hold would repeat it.
+e2e_click_until() {
+  e2e_move_to "$1" "$2"
+  e2e_button_down 1
+  e2e_wait_editor "$3"
+  e2e_button_up 1
+}
+# Tab $1 (1-7) chosen with a click on its name.
+e2e_click_tab() {
+  local x
+  x=$(echo "30 100 190 270 340 420 470" | cut -d' ' -f"$1")
+  e2e_move_to "$x" 10
+  e2e_button_down 1
+  e2e_wait_editor " tab $1 "
+  e2e_button_up 1
+}
+# Into the cell of track $1, step $2 at ($3, $4) from its top-left corner
+# (default its middle), and on until it is the current cell.
+e2e_to_cell() {
+  e2e_move_to $(($2 * 64 + ${3:-32})) $(($1 * 64 + 24 + ${4:-32}))
+  e2e_wait_editor " cell $1 $2 "
+}
+# Palette square $1 carried to the cell of track $2, step $3 and dropped there.
+e2e_drop() {
+  e2e_move_to $(($1 * 64 + 32)) 632
+  e2e_button_down 1
+  e2e_wait_editor " carried $(($1 + 6)) "
+  e2e_to_cell "$2" "$3"
+  e2e_button_up 1
+  e2e_wait_editor " carried -1 "
+}
 # A key down until a frame has seen it, and up again until a frame has seen
-# that; e2e_tap holds it for at least 100 ms between.
+# that; e2e_tap holds it for at least 100 ms between, and waits first until no
+# key delay runs, so that a key the delay holds back (name entry, the song
+# list) is taken by the frame that sees it.
 e2e_key_down() {
   local code
   code=$(e2e_scan_code "$1")
@@ -318,6 +439,7 @@ e2e_key_up() {
   e2e_fail "the key $1 still reads as held"
 }
 e2e_tap() {
+  e2e_wait_input '^trace input: hold [0-9]+ delay 0 ' 5
   e2e_key_down "$1"
   sleep 0.1
   e2e_key_up "$1"
@@ -333,24 +455,55 @@ e2e_editor_field() {
     sed -n "s/.* $1 \([^ ]*\).*/\1/p" <<<"$last"
   fi
 }
-# A key that repeats by the key delay (name entry, the song list), held until
-# the editor field $2 has changed (or, given $3, has come to that value): waits
-# until no delay runs, holds the key at least 100 ms and lets it go once the
-# field is seen to change. A slow moment may still let the key repeat once;
-# the callers check the field and correct it as a user would.
+# A key that the editor repeats by the key delay (name entry, the song list,
+# a save), held until a line of the debug log written after the press matches
+# the extended regular expression $2, then let go. The key may have repeated
+# meanwhile: the callers hold it until a state that more repeats keep.
 e2e_hold_key_until() {
-  local key=$1 field=$2 want=${3-} before now started left i
-  e2e_wait_input '^trace input: hold [0-9]+ delay 0 ' 5
-  before=$(e2e_editor_field "$field")
-  started=$(date +%s%N)
+  local key=$1 pattern=$2 from
+  from=$(($(stat -c %s "$LOG") + 1))
   xdotool keydown "$key"
-  for ((i = 0; i < 250; i++)); do
-    now=$(e2e_editor_field "$field")
-    if [ $# -ge 3 ]; then [ "$now" = "$want" ] && break; else [ "$now" != "$before" ] && break; fi
-    sleep 0.02
-  done
-  left=$((100000000 - ($(date +%s%N) - started)))
-  [ "$left" -gt 0 ] && sleep "0.$(printf '%09d' "$left")"
+  if ! grep -m1 -qE -- "$pattern" < <(timeout 10 tail -c "+$from" -F "$LOG" 2>/dev/null); then
+    xdotool keyup "$key"
+    e2e_fail "holding $key brought no line /$pattern/ within 10 s"
+  fi
   e2e_key_up "$key"
-  [ "$i" -lt 250 ] || e2e_fail "holding $key did not change the editor's $field (it is \"$now\")"
+}
+# Tab 7 (NAME) open: the name emptied with a held Backspace, then the key $1
+# (a letter or a digit) held until the name is twelve of it, and saved with
+# Return, which goes back to NOTE once the song is written; the name is then
+# in SAVED_NAME. The entry repeats a held key by time, so only what the
+# editor does with a key held for any length of time can be typed for sure:
+# Backspace stops at the empty name, and a key no longer added at the
+# twelve characters a name holds.
+e2e_save_as() {
+  local full
+  full=$(printf "%12s" "" | tr ' ' "$1")
+  [ -z "$(e2e_editor_field name)" ] || e2e_hold_key_until BackSpace '^trace editor: .* name ""$'
+  e2e_hold_key_until "$1" "^trace editor: .* name \"$full\"\$"
+  SAVED_NAME=$full
+  e2e_hold_key_until Return '^trace editor: tab 1 '
+}
+# Tab 6 (SONGS) open: songs/$1 chosen in the song list, which is in the
+# folder's order, and loaded with Return, which goes back to NOTE. The song
+# must be the first or the last: Left and Right stop at the ends of the list,
+# so held until the entry is chosen they cannot go past it.
+e2e_load_song() {
+  local songs index
+  # shellcheck disable=SC2010 # the folder's own order is the point, not a glob's
+  mapfile -t songs < <(ls -U "$RUN_DIR/songs" | grep -i '\.tlp$')
+  for ((index = 0; index < ${#songs[@]}; index++)); do
+    [ "${songs[index]}" = "$1" ] && break
+  done
+  [ "$index" -lt "${#songs[@]}" ] || e2e_fail "songs/ holds no $1: ${songs[*]}"
+  if [ "$(e2e_editor_field song)" = "$index" ]; then
+    :
+  elif [ "$index" = 0 ]; then
+    e2e_hold_key_until Left '^trace editor: .* song 0 name '
+  elif [ "$index" = $((${#songs[@]} - 1)) ]; then
+    e2e_hold_key_until Right "^trace editor: .* song $index name "
+  else
+    e2e_fail "$1 is not at either end of the song list: ${songs[*]}"
+  fi
+  e2e_hold_key_until Return '^trace editor: tab 1 '
 }

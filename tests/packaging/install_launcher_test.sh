@@ -33,8 +33,10 @@ export HOME=$T/home XDG_DATA_HOME=$T/xdg ALSA_CONFIG_PATH=$T/asound.conf SDL_VID
 mkdir -p "$HOME"
 folder=$XDG_DATA_HOME/tessaloop
 
-# Runs the launcher until the program has listed its folders, then ends it
-# the way a session ends (SIGTERM), which stops the sound and quits with 0.
+# Runs the launcher until the program has listed its folders (the last line
+# of its start-up), then ends it the way a session ends (SIGTERM, which the
+# program takes from its event queue whenever it comes), which stops the
+# sound and quits with 0.
 run_launcher() {
   rm -f "$folder/debug.txt"
   "$prefix/bin/tessaloop" "$@" >"$T/app.log" 2>&1 &
@@ -46,7 +48,6 @@ run_launcher() {
     sleep 0.05
   done
   grep -q "reading directory" "$folder/debug.txt" 2>/dev/null || fail "the program did not start: $(cat "$T/app.log")"
-  sleep 0.5
   kill -TERM "$APP"
   wait "$APP"
   local status=$?

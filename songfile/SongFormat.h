@@ -114,6 +114,9 @@ float ParseNumberToken(const char* text, size_t length);
 // range, every parameter finite. False, with whyRefused naming the first
 // reason, when the song cannot be used; song may then be partly filled.
 bool ReadSong(std::FILE* file, int trackCount, SongImage& song, std::string& whyRefused);
+// The same from the bytes of a whole file in memory.
+bool ReadSong(const char* data, size_t size, int trackCount, SongImage& song,
+              std::string& whyRefused);
 
 // The same from a path. Only regular files are read.
 bool ReadSongFile(const char* path, int trackCount, SongImage& song, std::string& whyRefused);

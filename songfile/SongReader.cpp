@@ -22,28 +22,79 @@ bool IsSpace(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Takes the characters of one token up to and including its comma, skipping
-// white space wherever it stands. At most capacity characters are stored; the
-// rest of a longer token is read and dropped so that the next read starts at
-// the next token.
-TokenStatus ReadToken(std::FILE* file, char* buffer, size_t capacity, size_t& length,
-                      bool& sawNul) {
-  length = 0;
-  sawNul = false;
-  bool tooLong = false;
-  for (;;) {
-    const int c = std::getc(file);
-    if (c == EOF) return TokenStatus::kEndOfFile;
-    if (IsSpace(c)) continue;
-    if (c == ',') break;
-    if (c == 0) sawNul = true;
-    if (length < capacity) {
-      buffer[length++] = static_cast<char>(c);
-    } else {
-      tooLong = true;
-    }
+// Where a song's characters come from: an open file, a character at a time,
+// or the bytes of a whole file already in memory.
+class CharSource {
+ public:
+  explicit CharSource(std::FILE* file) : m_File(file) {}
+  CharSource(const char* data, size_t size) : m_Next(data), m_End(data + size) {}
+
+  int Get() {
+    if (m_File != nullptr) return std::getc(m_File);
+    return m_Next != m_End ? static_cast<unsigned char>(*m_Next++) : EOF;
   }
-  return tooLong ? TokenStatus::kTooLong : TokenStatus::kOk;
+  bool Failed() const { return m_File != nullptr && std::ferror(m_File) != 0; }
+
+  // Takes the characters of one token up to and including its comma,
+  // skipping white space wherever it stands. At most capacity characters are
+  // stored; the rest of a longer token is read and dropped so that the next
+  // read starts at the next token.
+  TokenStatus ReadToken(char* buffer, size_t capacity, size_t& length, bool& sawNul) {
+    if (m_File != nullptr)
+      return TakeToken([this] { return std::getc(m_File); }, buffer, capacity, length, sawNul);
+    // From memory, the position is kept in a local while the token is read.
+    const char* next = m_Next;
+    const char* const end = m_End;
+    const TokenStatus status =
+        TakeToken([&] { return next != end ? static_cast<unsigned char>(*next++) : EOF; }, buffer,
+                  capacity, length, sawNul);
+    m_Next = next;
+    return status;
+  }
+
+ private:
+  template <typename NextChar>
+  static TokenStatus TakeToken(NextChar nextChar, char* buffer, size_t capacity, size_t& length,
+                               bool& sawNul) {
+    length = 0;
+    sawNul = false;
+    bool tooLong = false;
+    for (;;) {
+      const int c = nextChar();
+      if (c == EOF) return TokenStatus::kEndOfFile;
+      if (IsSpace(c)) continue;
+      if (c == ',') break;
+      if (c == 0) sawNul = true;
+      if (length < capacity) {
+        buffer[length++] = static_cast<char>(c);
+      } else {
+        tooLong = true;
+      }
+    }
+    return tooLong ? TokenStatus::kTooLong : TokenStatus::kOk;
+  }
+
+  std::FILE* m_File = nullptr;
+  const char* m_Next = nullptr;
+  const char* m_End = nullptr;
+};
+
+TokenStatus ReadNumber(CharSource& source, float& value) {
+  char buffer[kNumberTokenLimit + 1] = {};
+  size_t length = 0;
+  bool sawNul = false;
+  const TokenStatus status = source.ReadToken(buffer, kNumberTokenLimit, length, sawNul);
+  value = status == TokenStatus::kOk ? ParseNumberToken(buffer, length) : 0.0f;
+  return status;
+}
+
+TokenStatus ReadName(CharSource& source, char (&field)[kSlotNameLength]) {
+  std::memset(field, 0, sizeof field);
+  size_t length = 0;
+  bool sawNul = false;
+  const TokenStatus status = source.ReadToken(field, kNameTokenLimit, length, sawNul);
+  if (status == TokenStatus::kOk && sawNul) return TokenStatus::kNulByte;
+  return status;
 }
 
 std::string Text(float value) {
@@ -86,7 +137,7 @@ struct TokenPlace {
 
 class SongParser {
  public:
-  SongParser(std::FILE* file, int trackCount) : m_File(file), m_TrackCount(trackCount) {}
+  SongParser(CharSource& source, int trackCount) : m_Source(source), m_TrackCount(trackCount) {}
 
   bool Read(SongImage& song, std::string& why);
 
@@ -98,14 +149,17 @@ class SongParser {
   bool Name(char (&field)[kSlotNameLength]);
 
   // Keeps the first problem found; reading goes on so that the token count
-  // is known, which tells a file of another program from a damaged one.
-  void Problem(const std::string& what) {
+  // is known, which tells a file of another program from a damaged one. The
+  // words are only put together for the first: a damaged file may have a
+  // problem in every token.
+  template <typename Words>
+  void Problem(Words what) {
     if (m_Problem.empty())
-      m_Problem = "token " + std::to_string(m_Tokens) + " (" + m_Place.Describe() + ") " + what;
+      m_Problem = "token " + std::to_string(m_Tokens) + " (" + m_Place.Describe() + ") " + what();
   }
   std::string CountProblem(long total, bool textAfterLast) const;
 
-  std::FILE* m_File;
+  CharSource& m_Source;
   const int m_TrackCount;
   long m_Tokens = 0;  // tokens read so far, the current one included
   TokenPlace m_Place;
@@ -113,11 +167,11 @@ class SongParser {
 };
 
 bool SongParser::Number(float& value) {
-  const TokenStatus status = ReadNumberToken(m_File, value);
+  const TokenStatus status = ReadNumber(m_Source, value);
   if (status == TokenStatus::kEndOfFile) return false;
   ++m_Tokens;
   if (status == TokenStatus::kTooLong) {
-    Problem("is longer than " + std::to_string(kNumberTokenLimit) + " characters");
+    Problem([] { return "is longer than " + std::to_string(kNumberTokenLimit) + " characters"; });
   }
   return true;
 }
@@ -128,8 +182,10 @@ bool SongParser::Integer(int32_t low, int32_t high, const char* what, int32_t& o
   // Integers are read through single precision and truncated toward zero.
   const double whole = std::isfinite(value) ? std::trunc(static_cast<double>(value)) : 0.0;
   if (!std::isfinite(value) || whole < low || whole > high) {
-    Problem("holds " + std::string(what) + " " + Text(value) + ", outside " + std::to_string(low) +
-            "-" + std::to_string(high));
+    Problem([&] {
+      return "holds " + std::string(what) + " " + Text(value) + ", outside " + std::to_string(low) +
+             "-" + std::to_string(high);
+    });
     out = low;
     return true;
   }
@@ -141,7 +197,7 @@ bool SongParser::Parameter(float& out, SongImage& song) {
   float value = 0;
   if (!Number(value)) return false;
   if (!std::isfinite(value)) {
-    Problem("is not a finite number: " + Text(value));
+    Problem([&] { return "is not a finite number: " + Text(value); });
     out = 0.5f;
     return true;
   }
@@ -156,13 +212,13 @@ bool SongParser::Parameter(float& out, SongImage& song) {
 }
 
 bool SongParser::Name(char (&field)[kSlotNameLength]) {
-  const TokenStatus status = ReadNameToken(m_File, field);
+  const TokenStatus status = ReadName(m_Source, field);
   if (status == TokenStatus::kEndOfFile) return false;
   ++m_Tokens;
   if (status == TokenStatus::kTooLong) {
-    Problem("is longer than " + std::to_string(kNameTokenLimit) + " characters");
+    Problem([] { return "is longer than " + std::to_string(kNameTokenLimit) + " characters"; });
   } else if (status == TokenStatus::kNulByte) {
-    Problem("holds a NUL byte, which no path can hold");
+    Problem([] { return std::string("holds a NUL byte, which no path can hold"); });
   }
   return true;
 }
@@ -238,7 +294,7 @@ bool SongParser::Read(SongImage& song, std::string& why) {
     complete = true;
   }();
 
-  if (std::ferror(m_File)) {
+  if (m_Source.Failed()) {
     why = "the file cannot be read";
     return false;
   }
@@ -250,7 +306,7 @@ bool SongParser::Read(SongImage& song, std::string& why) {
   // Nothing but white space may follow the last token.
   long extra = 0;
   bool textAfterLast = false;
-  for (int c = std::getc(m_File); c != EOF; c = std::getc(m_File)) {
+  for (int c = m_Source.Get(); c != EOF; c = m_Source.Get()) {
     if (c == ',') {
       ++extra;
       textAfterLast = false;
@@ -267,6 +323,15 @@ bool SongParser::Read(SongImage& song, std::string& why) {
     return false;
   }
   return true;
+}
+
+bool ReadSongFrom(CharSource& source, int trackCount, SongImage& song, std::string& whyRefused) {
+  if (trackCount < 1 || trackCount > kMaxTracks) {
+    whyRefused = "no program has " + std::to_string(trackCount) + " tracks";
+    return false;
+  }
+  SongParser parser(source, trackCount);
+  return parser.Read(song, whyRefused);
 }
 
 // Opens a path for reading only when it is a regular file: a folder or a
@@ -322,30 +387,24 @@ float ParseNumberToken(const char* text, size_t length) {
 }
 
 TokenStatus ReadNumberToken(std::FILE* file, float& value) {
-  char buffer[kNumberTokenLimit + 1] = {};
-  size_t length = 0;
-  bool sawNul = false;
-  const TokenStatus status = ReadToken(file, buffer, kNumberTokenLimit, length, sawNul);
-  value = status == TokenStatus::kOk ? ParseNumberToken(buffer, length) : 0.0f;
-  return status;
+  CharSource source(file);
+  return ReadNumber(source, value);
 }
 
 TokenStatus ReadNameToken(std::FILE* file, char (&field)[kSlotNameLength]) {
-  std::memset(field, 0, sizeof field);
-  size_t length = 0;
-  bool sawNul = false;
-  const TokenStatus status = ReadToken(file, field, kNameTokenLimit, length, sawNul);
-  if (status == TokenStatus::kOk && sawNul) return TokenStatus::kNulByte;
-  return status;
+  CharSource source(file);
+  return ReadName(source, field);
 }
 
 bool ReadSong(std::FILE* file, int trackCount, SongImage& song, std::string& whyRefused) {
-  if (trackCount < 1 || trackCount > kMaxTracks) {
-    whyRefused = "no program has " + std::to_string(trackCount) + " tracks";
-    return false;
-  }
-  SongParser parser(file, trackCount);
-  return parser.Read(song, whyRefused);
+  CharSource source(file);
+  return ReadSongFrom(source, trackCount, song, whyRefused);
+}
+
+bool ReadSong(const char* data, size_t size, int trackCount, SongImage& song,
+              std::string& whyRefused) {
+  CharSource source(data, size);
+  return ReadSongFrom(source, trackCount, song, whyRefused);
 }
 
 bool ReadSongFile(const char* path, int trackCount, SongImage& song, std::string& whyRefused) {

@@ -223,10 +223,17 @@ TEST_F(SongFileTest, DamagedShortAndForeignFilesAreRefusedWholeChangingNothing) 
   };
   for (size_t k : {0, 1, 302, 303, 3758, 3759, 3776})
     cases.emplace_back(first(k), "the file ends after " + std::to_string(k) + " of 3777 tokens");
+  auto image = std::make_unique<SongImage>();
   for (const auto& [text, reason] : cases) {
     WriteFile("songs/Bad.tlp", text);
     expectRefused("songs/Bad.tlp", reason);
+    std::string why;  // read from memory, as the fuzzer reads, for the same reason
+    EXPECT_FALSE(ReadSong(text.data(), text.size(), 3, *image, why));
+    EXPECT_NE(why.find(reason), std::string::npos) << "from memory: " << why;
   }
+  std::string memoryWhy;
+  EXPECT_TRUE(ReadSong(good.data(), good.size(), 3, *image, memoryWhy)) << memoryWhy;
+  EXPECT_EQ(FormatSong(*image), good);
   expectRefused("songs/Missing.tlp", "cannot open songs/Missing.tlp: No such file");
   fs::create_directory("songs/Folder.tlp");
   expectRefused("songs/Folder.tlp", "songs/Folder.tlp is not a file");

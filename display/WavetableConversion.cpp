@@ -4,6 +4,7 @@
 // bitmap sounds, and a 24-bit 210 x 210 picture sounds its blue channel, row by
 // row from the bottom.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -64,10 +65,16 @@ bool ConvertBitmapToWavetable(const char* path, float* table) {
   bool readError = std::ferror(file) != 0;
   if (!readError && headerBytes == sizeof header) {
     const long offset = static_cast<long>(ReadLe32(header + kPixelOffsetField));
+    // Room for what the file holds after the offset, up to what the walk
+    // reads: a small file needs no buffer of a whole picture's size.
+    long end = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) end = std::ftell(file);
+    size_t room = kReadSize;
+    if (end >= 0) room = end > offset ? std::min(kReadSize, static_cast<size_t>(end - offset)) : 0;
     // An offset past the end of the file leaves nothing to read: silence.
     if (offset >= 0 && std::fseek(file, offset, SEEK_SET) == 0) {
-      pixels.resize(kReadSize);
-      pixels.resize(std::fread(pixels.data(), 1, kReadSize, file));
+      pixels.resize(room);
+      pixels.resize(std::fread(pixels.data(), 1, room, file));
       readError = std::ferror(file) != 0;
     }
   }

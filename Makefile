@@ -13,7 +13,7 @@
 #   make package build a Debian package (build/release/tessaloop_*.deb)
 #   make docs    retake the README's screenshots (docs/) from the real window
 #   make fuzz        build the libFuzzer targets with clang and run each for
-#                    FUZZ_SECONDS (default 600)
+#                    FUZZ_SECONDS (default 600), or for FUZZ_RUNS executions
 #   make fuzz-short  the same for about 30 s each; part of the full check
 #   make soak        the whole program for SOAK_SECONDS (default 600) in its own
 #                    X server, built with AddressSanitizer, under random input
@@ -25,6 +25,7 @@ JOBS ?= $(shell nproc)
 BUILD := build/release
 WERROR ?= OFF
 FUZZ_SECONDS ?= 600
+FUZZ_RUNS ?=
 FUZZ_SHORT_SECONDS ?= 30
 SOAK_SECONDS ?= 600
 SOAK_PROGRAM ?= tessaloop3
@@ -81,7 +82,7 @@ data: deps $(BUILD)/CMakeCache.txt
 	./$(BUILD)/tools/artgen/tessaloop-artgen .
 
 fuzz: deps
-	JOBS=$(JOBS) ./fuzz/run-fuzzers.sh $(FUZZ_SECONDS)
+	JOBS=$(JOBS) RUNS=$(FUZZ_RUNS) ./fuzz/run-fuzzers.sh $(FUZZ_SECONDS)
 
 fuzz-short: deps
 	JOBS=$(JOBS) ./fuzz/run-fuzzers.sh $(FUZZ_SHORT_SECONDS)

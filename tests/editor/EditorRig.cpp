@@ -77,10 +77,6 @@ void EditorRig::RunFrames(int count) {
     RunFrame();
 }
 
-void EditorRig::MoveTo(int x, int y) {
-  platform.MoveMouse(x - input.m_MouseX, y - input.m_MouseY);
-}
-
 void EditorRig::TapKeys(const std::vector<uint8_t>& scanCodes, int frames) {
   for (uint8_t k : scanCodes)
     Key(k, true);
@@ -89,30 +85,11 @@ void EditorRig::TapKeys(const std::vector<uint8_t>& scanCodes, int frames) {
     Key(k, false);
 }
 
-void EditorRig::HoverAt(int x, int y) {
-  MoveTo(x, y);
-  RunFrame();
-}
-
-void EditorRig::PressAt(int x, int y) {
-  HoverAt(x, y);
-  Left(true);
-  RunFrame();
-}
-
-void EditorRig::ClickAt(int x, int y, int frames) {
-  PressAt(x, y);
-  RunFrames(frames - 1);
-  Left(false);
-}
-
-bool GlyphAt(const EditorRig& rig, int x, int y, char c, bool keyed) {
-  return FontGlyphAt(rig, x, y, static_cast<unsigned char>(c), keyed, false);
-}
-
 bool TextAt(const EditorRig& rig, int x, int y, const char* text, bool keyed) {
   for (int i = 0; text[i] != '\0'; ++i)
-    if (text[i] != ' ' && !GlyphAt(rig, x + 8 * i, y, text[i], keyed)) return false;
+    if (text[i] != ' ' &&
+        !FontGlyphAt(rig, x + 8 * i, y, static_cast<unsigned char>(text[i]), keyed, false))
+      return false;
   return true;
 }
 

@@ -24,7 +24,7 @@ class EditorRig {
   void RunFrames(int count);
 
   // Moves the pointer by relative motion; it arrives with the next frame.
-  void MoveTo(int x, int y);
+  void MoveTo(int x, int y) { Move(x - input.m_MouseX, y - input.m_MouseY); }
   void Move(int dx, int dy) { platform.MoveMouse(dx, dy); }
   void Left(bool down) { platform.SetButton(0, down); }
   void Right(bool down) { platform.SetButton(1, down); }
@@ -33,11 +33,22 @@ class EditorRig {
   void TapKey(uint8_t scanCode, int frames = 1) { TapKeys({scanCode}, frames); }
   void TapKeys(const std::vector<uint8_t>& scanCodes, int frames = 1);
   // Moves there and runs a frame.
-  void HoverAt(int x, int y);
+  void HoverAt(int x, int y) {
+    MoveTo(x, y);
+    RunFrame();
+  }
   // Hovers there, then presses the left button for one frame and keeps it held.
-  void PressAt(int x, int y);
+  void PressAt(int x, int y) {
+    HoverAt(x, y);
+    Left(true);
+    RunFrame();
+  }
   // Presses there, holds the left button for the given frames and lets go.
-  void ClickAt(int x, int y, int frames = 1);
+  void ClickAt(int x, int y, int frames = 1) {
+    PressAt(x, y);
+    RunFrames(frames - 1);
+    Left(false);
+  }
   // Presses on palette square i, picking up its sound.
   void PickUp(int square) { PressAt(PaletteX(square), kPaletteCentreY); }
 
@@ -59,10 +70,9 @@ class EditorRig {
   bool m_FramePending = false;
 };
 
-// Whether the back buffer shows the glyph, text or top-left w x h of a slot's
+// Whether the back buffer shows the text or top-left w x h of a slot's
 // picture at (x, y) (keyed: only non-key pixels count; spaces are skipped).
 // Pixels under the pointer glyph, drawn over everything, are not compared.
-bool GlyphAt(const EditorRig& rig, int x, int y, char c, bool keyed);
 bool TextAt(const EditorRig& rig, int x, int y, const char* text, bool keyed);
 bool PictureAt(const EditorRig& rig, int x, int y, int slot, bool keyed, int w = 64, int h = 64);
 // Whether the pointer glyph is drawn, whole, where the pointer is.

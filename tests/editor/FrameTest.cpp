@@ -1,27 +1,134 @@
-// The controls of the editor frame outside the cells: tab bar, pattern
-// buttons, arrangement and position strips, song-mode toggle, song list and
-// help overlay.
+// The editor through whole frames with scripted input: the cells (palette
+// drops, drags, keys, the current cell), the controls around them, the song
+// list, name entry, help, tempo and the user-bitmap menu. What the whole-session
+// test does as a user would (drops, painting with Ctrl, every tab's drags and
+// keys, copy and paste, patterns, arrangement, saves and loads) is checked
+// there against the songs it saves; these are the limits and edges.
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <vector>
 
+#include "display/BmpWriter.h"
 #include "input/KeyCodes.h"
 #include "tests/editor/EditorRig.h"
 
 namespace tessaloop {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::EditorRig;
-using testing::GlyphAt;
 using testing::PictureAt;
 using testing::TextAt;
+
+// Nothing is written while the button is held; carried off the screen's
+// corner, pointer and picture stay whole on it, and a release there, below the
+// rows, writes nothing.
+TEST(PaletteDrop, TheCarriedSoundStaysOnScreenAndIsLetGoBelowTheRowsUnwritten) {
+  EditorRig rig;
+  rig.PickUp(15);
+  rig.HoverAt(EditorRig::CellX(4), EditorRig::CellY(1));
+  EXPECT_TRUE(PictureAt(rig, 4 * 64, 64 + 24, 21, false)) << "the carried picture follows";
+  rig.Move(3000, 3000);
+  rig.RunFrame();
+  EXPECT_TRUE(rig.input.m_MouseX == 1012 && rig.input.m_MouseY == 756);
+  EXPECT_TRUE(PictureAt(rig, 960, 704, 21, false));
+  EXPECT_TRUE(testing::PointerDrawn(rig)) << "drawn over the carried picture";
+  rig.Left(false);
+  rig.RunFrame();
+  EXPECT_EQ(rig.seq->m_PaletteDrag, -1);
+  for (int t = 0; t < 3; ++t)
+    for (int s = 0; s < 16; ++s)
+      EXPECT_EQ(rig.CellAt(t, s).m_Slot, kRestSlot) << t << "," << s;
+}
+
+// Pressed just inside the top-left corner, then pushed far past the
+// bottom-left and the top-right corners: the pointer stays in the cell, the
+// note spans C0 to B9 and every other parameter 0.01 to 0.99, never 0 or 1.
+TEST(CellDrag, CornersReachTheEndsOfEachRangeWithThePointerConfinedToTheCell) {
+  // Per tab, the two values the bottom-left and the top-right corner give.
+  const float ends[5][2][2] = {{},
+                               {{0, 8}, {119, 7902}},
+                               {{0.01f, 0.99f}, {0.99f, 0.01f}},
+                               {{0.01f, 0.99f}, {0.99f, 0.01f}},
+                               {{0.01f, 0}, {0.99f, 0}}};
+  for (int tab = 1; tab <= 4; ++tab) {
+    EditorRig rig;
+    rig.seq->m_Tab = tab;
+    Cell& cell = rig.CellAt(1, 2);
+    cell.m_Slot = tab == 1 ? kRestSlot : 7;  // a rest is edited too
+    const auto values = [&]() -> std::pair<float, float> {
+      if (tab == 1) return {cell.m_Note, cell.m_Frequency};
+      if (tab == 2) return {cell.m_Attack, cell.m_Decay};
+      if (tab == 3) return {cell.m_SlideLength, cell.m_Slide};
+      return {cell.m_Pan, 0.0f};
+    };
+    const int x0 = 2 * 64, y0 = 64 + 24;
+    rig.PressAt(x0 + 1, y0 + 1);
+    for (int corner = 0; corner < 2; ++corner) {
+      rig.Move(corner ? 300 : -300, corner ? -300 : 300);
+      rig.RunFrame();
+      EXPECT_TRUE(rig.input.m_MouseX == x0 + 64 * corner &&
+                  rig.input.m_MouseY == y0 + 64 - 64 * corner);
+      EXPECT_EQ(values(), std::pair(ends[tab][corner][0], ends[tab][corner][1])) << tab;
+    }
+    rig.RunFrame();
+    if (tab > 1) {
+      EXPECT_TRUE(TextAt(rig, x0 + 54, y0 + (tab == 4 ? 32 : 2), "8", true)) << "handle at 2-54";
+    }
+    rig.Left(false);
+    rig.Move(300, 0);
+    rig.RunFrame();
+    EXPECT_EQ(rig.input.m_MouseX, x0 + 364) << "released, the pointer is free again";
+  }
+}
+
+TEST(CellKeys, NotesOctavesAndPanApplyToTheCellUnderThePointer) {
+  EditorRig rig;
+  const Cell& cell = rig.CellAt(2, 9);
+  rig.HoverAt(EditorRig::CellX(9), EditorRig::CellY(2));
+  struct Case {
+    int tab;
+    std::vector<uint8_t> keys;
+    int frames, octave, semitone;
+    float pan;
+  };
+  const Case cases[] = {
+      {1, {key::kZ, key::kN}, 1, 3, 9, 0.5f},  // the last in Z S X D C V G B H N J M order wins
+      {1, {key::kUp}, 12, 10, 9, 0.5f},        // one octave a frame, up to 10
+      {1, {key::k0}, 1, 0, 9, 0.5f},
+      {4, {0x04}, 1, 0, 9, 0.3f},  // in the pan tab the digits are tenths of the pan
+  };
+  for (const Case& c : cases) {
+    rig.seq->m_Tab = c.tab;
+    rig.TapKeys(c.keys, c.frames);
+    EXPECT_TRUE(cell.m_Octave == c.octave && cell.m_Semitone == c.semitone && cell.m_Pan == c.pan &&
+                cell.m_Note == c.octave * 12 + c.semitone)
+        << "keys " << static_cast<int>(c.keys[0]);
+  }
+}
+
+// The cell under the pointer is framed; pixels on a cell's left or top edge
+// belong to no cell.
+TEST(CurrentCell, TheCellUnderThePointerIsFramedAndEdgesBelongToNoCell) {
+  EditorRig rig;
+  rig.MoveTo(EditorRig::CellX(7), EditorRig::CellY(2));
+  rig.RunFrames(2);
+  EXPECT_TRUE(PictureAt(rig, 7 * 64, 2 * 64 + 24, kSlotSelected, true));
+  for (const auto& [x, y, step] :
+       {std::tuple{64, 50, -1}, {100, 88, -1}, {0, 50, -1}, {65, 89, 1}}) {
+    rig.HoverAt(x, y);
+    EXPECT_EQ(rig.seq->m_SelectedStep, step) << x << "," << y;
+  }
+}
 
 TEST(TabBar, SelectsTabsOnlyWhileNoCellIsCurrent) {
   EditorRig rig;
   rig.ClickAt(300, 10);
-  rig.ClickAt(600, 10);
-  EXPECT_EQ(rig.seq->m_Tab, 4) << "x of 485 or more is no tab";
+  rig.ClickAt(485, 10);
+  EXPECT_EQ(rig.seq->m_Tab, 4) << "the last tab ends at x 484";
   // From a cell straight onto the tab bar, the first frame still has the cell.
   rig.HoverAt(EditorRig::CellX(3), EditorRig::CellY(0));
   rig.HoverAt(30, 10);
@@ -33,206 +140,203 @@ TEST(TabBar, SelectsTabsOnlyWhileNoCellIsCurrent) {
 TEST(PatternButtons, HeldLettersStoreAndLoadAndTheLastLetterShows) {
   EditorRig rig;
   rig.seq->m_Tab = 5;
-  Cell& cell = rig.CellAt(1, 6);
-  cell.m_Slot = 14;
-  cell.m_Octave = 6;
-  cell.SetNote();
-
+  rig.CellAt(1, 6).m_Slot = 14;
   rig.MoveTo(30, 64 + 24 + 30);  // Save button of track 1
   rig.TapKeys({key::kA, key::kD});
-  for (int n : {1, 4}) {
-    EXPECT_EQ(rig.seq->m_Bank.m_Patterns[n][6].m_Slot, 14) << n;
-    EXPECT_EQ(rig.seq->m_Bank.m_Patterns[n][6].m_Note, 72) << n;
-  }
-  EXPECT_EQ(rig.seq->m_Bank.m_Patterns[2][6].m_Slot, 0);
+  for (int n = 0; n < kPatternCount; ++n)
+    EXPECT_EQ(rig.seq->m_Bank.m_Patterns[n][6].m_Slot, n == 1 || n == 4 ? 14 : 0) << n;
   rig.HoverAt(300, 300);
-  EXPECT_TRUE(GlyphAt(rig, 7, 64 + 46, 'D', false));
-  EXPECT_TRUE(TextAt(rig, 7, 64 + 34, "Save", false));
-  EXPECT_TRUE(GlyphAt(rig, 71, 64 + 46, 'X', false)) << "pattern 24 until something is loaded";
-
+  EXPECT_TRUE(TextAt(rig, 7, 64 + 46, "D", false) && TextAt(rig, 71, 64 + 46, "X", false));
   // Loading into another track: x = 64 exactly is neither button.
-  rig.MoveTo(64, 2 * 64 + 24 + 30);
-  rig.TapKey(key::kD);
-  EXPECT_EQ(rig.CellAt(2, 6).m_Slot, kRestSlot);
-  rig.MoveTo(90, 2 * 64 + 24 + 30);
-  rig.TapKey(key::kD);
-  EXPECT_EQ(rig.CellAt(2, 6).m_Slot, 14);
-
-  // Outside tab 5 the same keys store nothing.
-  rig.seq->m_Tab = 1;
+  for (int x : {64, 90}) {
+    rig.MoveTo(x, 2 * 64 + 24 + 30);
+    rig.TapKey(key::kD);
+    EXPECT_EQ(rig.CellAt(2, 6).m_Slot, x == 64 ? kRestSlot : 14);
+  }
+  rig.seq->m_Tab = 1;  // outside tab 5 the same keys store nothing
   rig.MoveTo(30, 64 + 24 + 30);
   rig.TapKey(key::kF);
   EXPECT_EQ(rig.seq->m_Bank.m_Patterns[6][6].m_Slot, 0);
 }
 
-TEST(Arrangement, LettersWriteTheRowUnderThePointerInEveryTab) {
-  EditorRig rig;
-  rig.HoverAt(15, 725);  // row 2, column 0
-  for (int tab = 1; tab <= 7; ++tab) {
-    rig.seq->m_Tab = tab;
-    rig.seq->m_Arrangement[2][0] = 24;
-    rig.TapKey(key::kZ);
-    EXPECT_EQ(rig.seq->m_Arrangement[2][0], 26) << "tab " << tab;
+TEST(Arrangement, LettersWriteThePositionUnderThePointerOnEveryRowInEveryTab) {
+  for (int tracks : {3, 6}) {
+    EditorRig rig(tracks);
+    const int last = tracks - 1;
+    rig.HoverAt(15, 700 + 10 * last + 5);
+    for (int tab = 1; tab <= 7; ++tab) {
+      rig.seq->m_Tab = tab;
+      rig.seq->m_Arrangement[last][0] = 24;
+      rig.TapKey(key::kZ);
+      EXPECT_EQ(rig.seq->m_Arrangement[last][0], 26) << "tab " << tab;
+    }
+    rig.seq->m_Tab = 1;
+    rig.TapKeys({key::kA, key::kC});  // the last letter wins
+    if (tracks == 3) {  // below the last row (the six rows reach the pointer's lowest place)
+      rig.MoveTo(15, 735);
+      rig.TapKey(key::kZ);
+    }
+    rig.MoveTo(1005, 705);
+    rig.TapKey(key::kB);
+    int changed = 0;
+    for (int t = 0; t < tracks; ++t)
+      for (int j = 0; j < kArrangementLength; ++j)
+        changed += rig.seq->m_Arrangement[t][j] != 24;
+    EXPECT_TRUE(changed == 2 && rig.seq->m_Arrangement[last][0] == 3 &&
+                rig.seq->m_Arrangement[0][99] == 2);  // and never entry 100
+    rig.HoverAt(300, 300);
+    EXPECT_TRUE(TextAt(rig, 1000, 700, "B", false) && TextAt(rig, 10, 700 + 10 * last, "C", false));
   }
-  rig.TapKeys({key::kA, key::kC});
-  EXPECT_EQ(rig.seq->m_Arrangement[2][0], 3) << "the last letter wins";
-
-  // Below the third row the three-track strip ends.
-  rig.seq->m_Tab = 1;
-  rig.MoveTo(15, 735);
-  rig.TapKey(key::kZ);
-  for (int t = 0; t < 3; ++t)
-    for (int j = 1; j < 100; ++j)
-      EXPECT_EQ(rig.seq->m_Arrangement[t][j], 24);
-
-  rig.MoveTo(1005, 705);
-  rig.TapKey(key::kB);
-  EXPECT_EQ(rig.seq->m_Arrangement[0][99], 2);
-  EXPECT_EQ(rig.seq->m_Arrangement[0][100], 24) << "entry 100 is never edited";
-  rig.HoverAt(300, 300);
-  EXPECT_TRUE(GlyphAt(rig, 1000, 700, 'B', false));
-  EXPECT_TRUE(GlyphAt(rig, 10, 720, 'C', false));
 }
 
-TEST(SixTracks, ArrangementReachesRowThreeAndEveryTrackHasAMuteButton) {
-  EditorRig rig(6);
-  rig.MoveTo(15, 735);
-  rig.TapKey(key::kZ);
-  EXPECT_EQ(rig.seq->m_Arrangement[3][0], 26);
-  rig.MoveTo(15, 755);
-  rig.TapKey(key::kY);
-  EXPECT_EQ(rig.seq->m_Arrangement[5][0], 25);
-  rig.ClickAt(410 + 5 * 16 + 8, 676);
-  EXPECT_EQ(rig.seq->GetTrack(5).m_Mute, 1);
-}
-
-TEST(PositionStrip, ClickSetsThePositionThenHoldsBothButtonsForFortyFrames) {
-  EditorRig rig;
-  for (const auto& [x, position] : {std::pair{15, 0}, {1005, 99}}) {
-    rig.ClickAt(x, 695);
-    EXPECT_EQ(rig.seq->m_Position, position);
-    rig.RunFrames(40);
+// The song-mode dot, the mute dots and the position strip act once when
+// pressed and then again only every 50 (40) frames while held. A press on a
+// dot while a sound is carried lets the sound go and toggles nothing, but its
+// hold still runs.
+TEST(ClickHolds, AHeldClickActsAgainOnlyWhenItsHoldIsOver) {
+  struct Case {
+    int x, y;
+    bool carrying;
+    std::vector<int> acted;
+  };
+  const Case cases[] = {{55, 677, false, {1, 51, 101}},
+                        {498, 676, false, {1, 51, 101}},  // track 5's
+                        {498, 676, true, {51, 101}},
+                        {505, 695, false, {1, 41, 81}}};
+  for (const Case& c : cases) {
+    EditorRig rig(6);
+    const auto value = [&]() -> int {
+      return c.y == 695  ? rig.seq->m_Position
+             : c.x == 55 ? rig.seq->m_SongMode
+                         : rig.seq->GetTrack(5).m_Mute;
+    };
+    if (c.carrying) rig.PickUp(5);
+    rig.MoveTo(c.x, c.y);
+    rig.Left(true);
+    std::vector<int> acted;
+    for (int frame = 1; frame <= 120; ++frame) {
+      const int before = value();
+      rig.RunFrame();
+      if (value() != before) acted.push_back(frame);
+      rig.seq->m_Position = 0;
+    }
+    EXPECT_EQ(acted, c.acted) << c.x << "," << c.y;
+    EXPECT_EQ(rig.seq->m_PaletteDrag, -1);
   }
-
-  // Held on the strip, the position follows only every 40 frames.
-  rig.ClickAt(505, 695);
-  EXPECT_EQ(rig.seq->m_Position, 49);
-  rig.Left(true);
-  rig.MoveTo(605, 695);
-  rig.RunFrames(39);
-  EXPECT_EQ(rig.seq->m_Position, 49);
-  rig.RunFrame();
-  EXPECT_EQ(rig.seq->m_Position, 59);
-  rig.Left(false);
-  rig.RunFrame();
-  EXPECT_TRUE(GlyphAt(rig, 600, 690, '6', true)) << "the position marker";
-
-  // A carried sound brought onto the strip is let go there, and the held
-  // button reads released for the hold: nothing is written or dragged.
-  rig.RunFrames(40);
-  rig.PickUp(2);
-  ASSERT_EQ(rig.seq->m_PaletteDrag, 8);
-  rig.HoverAt(215, 695);
-  EXPECT_EQ(rig.seq->m_Position, 20);
-  EXPECT_EQ(rig.seq->m_PaletteDrag, -1);
-  rig.MoveTo(EditorRig::CellX(3), EditorRig::CellY(0));
-  rig.RunFrames(10);
-  EXPECT_EQ(rig.seq->m_PaletteDrag, -1);
-  EXPECT_EQ(rig.CellAt(0, 3).m_Note, 36) << "no cell is dragged";
-  for (int s = 0; s < 16; ++s)
-    EXPECT_EQ(rig.CellAt(0, s).m_Slot, kRestSlot);
 }
 
-TEST(SongModeToggle, FlipsOncePerClickAndEveryFiftyFramesWhileHeld) {
+// At 40 frames a second the arrows step through the songs every 10 frames
+// and stop at the last. (Choosing and loading is the whole-session test's.)
+TEST(SongList, ArrowsRepeatFourTimesASecondAndStopAtTheLastSong) {
   EditorRig rig;
-  rig.ClickAt(55, 677);
-  EXPECT_EQ(rig.seq->m_SongMode, 1);
-  rig.RunFrames(60);
-  EXPECT_EQ(rig.seq->m_SongMode, 1);
-  rig.ClickAt(55, 677);
-  EXPECT_EQ(rig.seq->m_SongMode, 0);
-  rig.RunFrames(50);
-
-  rig.Left(true);
-  int flips = 0;
-  for (int frame = 0; frame < 120; ++frame) {
-    const uint8_t before = rig.seq->m_SongMode;
-    rig.RunFrame();
-    flips += rig.seq->m_SongMode != before;
-  }
-  EXPECT_EQ(flips, 3) << "frames 1, 51 and 101";
-  rig.Left(false);
-  rig.HoverAt(300, 300);
-  EXPECT_TRUE(GlyphAt(rig, 54, 673, '>', true));
-}
-
-TEST(SongList, RescansOnEntryStopsAtTheEndsAndLoadsOnlyRealEntries) {
-  EditorRig rig;
-  rig.display.m_FramesPerSecond = 40;  // arrows repeat every 10 frames
-  rig.ClickAt(420, 10);
-  ASSERT_EQ(rig.seq->m_Tab, 6);
-  rig.TapKey(key::kRight);
-  EXPECT_EQ(rig.seq->m_SelectedSong, 0);
-  EXPECT_TRUE(TextAt(rig, 524, 8, "none", false));
-  EXPECT_TRUE(GlyphAt(rig, 502, 8, '0', false));
-
-  // Songs saved while the list is shown appear only once it is entered again.
-  for (const char* name : {"beat", "nonesuch"}) {
+  rig.display.m_FramesPerSecond = 40;
+  for (const char* name : {"a", "b", "c"}) {
     std::strcpy(rig.seq->m_Name, name);
-    rig.seq->m_SamplesPerStep = name[0] == 'b' ? 5000 : 7000;
     rig.seq->SaveSong();
   }
-  rig.seq->m_SamplesPerStep = 9000;
-  rig.ClickAt(420, 10, 5);
-  EXPECT_EQ(rig.seq->m_SongCount, 0);
-  rig.RunFrames(25);  // the saves' key delay
-  rig.TapKey(key::kReturn);
-  EXPECT_EQ(rig.seq->m_Tab, 1) << "Return on \"none\" leaves";
-  EXPECT_EQ(rig.seq->m_SamplesPerStep, 9000) << "and loads nothing";
-  EXPECT_EQ(testing::ReadFile("debug.txt").find("Loading seq"), std::string::npos);
-
+  rig.RunFrames(20);  // the saves' key delay
   rig.ClickAt(420, 10);
-  ASSERT_EQ(rig.seq->m_SongCount, 2);
-  const int beat = std::strcmp(rig.seq->m_SongNames[0], "beat.tlp") == 0 ? 0 : 1;
+  std::vector<int> moved;
   rig.Key(key::kRight, true);
-  rig.RunFrames(30);
-  EXPECT_EQ(rig.seq->m_SelectedSong, 1) << "Right stops at the last entry";
-  // Both arrows held: left while it can move, then right.
-  rig.Key(key::kLeft, true);
-  rig.RunFrame();
-  EXPECT_EQ(rig.seq->m_SelectedSong, 0);
-  rig.RunFrames(10);
-  EXPECT_EQ(rig.seq->m_SelectedSong, 1);
-  rig.Key(key::kLeft, false);
-  rig.Key(key::kRight, false);
-  rig.RunFrames(12);
+  for (int frame = 1; frame <= 40; ++frame) {
+    const int before = rig.seq->m_SelectedSong;
+    rig.RunFrame();
+    if (rig.seq->m_SelectedSong != before) moved.push_back(frame);
+  }
+  EXPECT_EQ(moved, (std::vector<int>{1, 11}));
+}
 
-  // An entry holding "none" is never loaded, but Return still leaves the list.
-  rig.seq->m_SelectedSong = 1 - beat;
+// At 40 frames a second a taken key holds the next for 10 frames, Backspace
+// for 5; a name holds up to 12 letters and digits, Shift makes capitals.
+TEST(NameEntry, TypingRepeatsFourTimesASecondAndReturnSavesUnderTheName) {
+  EditorRig rig;
+  rig.display.m_FramesPerSecond = 40;
+  rig.ClickAt(470, 10);
+  rig.HoverAt(300, 300);
+  EXPECT_TRUE(TextAt(rig, 514, 8, "UntitledSong", false));
+  rig.TapKey(key::kBackspace, 21);  // frames 1, 6, 11, 16 and 21
+  rig.RunFrames(5);
+  rig.TapKey(key::kW, 40);  // frames 1, 11, 21 and 31
+  rig.RunFrames(10);
+  EXPECT_STREQ(rig.seq->m_Name, "Untitlewwww");
+  rig.Key(key::kLeftShift, true);
+  rig.TapKey(0x04);                 // no digits with Shift
+  rig.TapKeys({key::kQ, key::kB});  // room for one: the first in the alphabet
+  rig.Key(key::kLeftShift, false);
+  EXPECT_STREQ(rig.seq->m_Name, "UntitlewwwwB");
+  rig.RunFrames(10);
+  rig.TapKey(key::kK);  // no room: taken as nothing, with no delay
+  rig.TapKey(key::kBackspace);
+  rig.RunFrames(5);
+  rig.TapKey(key::k1);
+  EXPECT_TRUE(TextAt(rig, 514, 8, "Untitlewwww1", false));
+  rig.RunFrames(10);
   rig.TapKey(key::kReturn);
   EXPECT_EQ(rig.seq->m_Tab, 1);
-  EXPECT_EQ(rig.seq->m_SamplesPerStep, 9000);
-  rig.ClickAt(420, 10);
-  rig.seq->m_SelectedSong = beat;
-  rig.RunFrames(12);
+  EXPECT_TRUE(fs::exists("songs/Untitlewwww1.tlp"));
+
+  rig.RunFrames(20);  // the delay after a save
+  rig.ClickAt(470, 10);
+  rig.TapKey(key::kBackspace, 65);
   rig.TapKey(key::kReturn);
-  EXPECT_EQ(rig.seq->m_SamplesPerStep, 5000);
+  EXPECT_TRUE(rig.seq->m_Tab == 1 && rig.seq->m_NameLength == 8);
+  EXPECT_TRUE(fs::exists("songs/Untitled.tlp")) << "an empty name saves as Untitled";
 }
 
 TEST(HelpOverlay, ShownWhileF1IsHeldAndCutAtTheScreenEdge) {
   EditorRig rig;
   rig.MoveTo(100, 300);
-  rig.Key(key::kF1, true);
-  rig.RunFrame();
+  rig.TapKey(key::kF1);
   EXPECT_TRUE(TextAt(rig, 500, 420, "Help", true));
   EXPECT_TRUE(TextAt(rig, 500, 520, "User created bitmaps must be 210 by 210 pixels", false));
   EXPECT_TRUE(TextAt(rig, 500 + 60 * 8, 520, "24bit", false)) << "the last glyph ends at 1020";
-  for (int y = 520; y < 528; ++y)
-    for (int x = 1020; x < 1024; ++x)
-      EXPECT_EQ(rig.display.BackBuffer().PixelRgb(x, y), kWhite) << x << "," << y;
-  rig.Key(key::kF1, false);
   rig.RunFrame();
   EXPECT_FALSE(TextAt(rig, 500, 420, "Help", true));
+}
+
+// Dragged by the raw motion with the pointer frozen: each pixel down adds 10
+// samples a step, 1 with Shift, 100 with Ctrl (which wins), from 1 to 2646000.
+TEST(Tempo, ShowsStepsPerMinuteAndDragsTenSamplesAPixelAHundredWithCtrl) {
+  EditorRig rig;
+  rig.PressAt(290, 675);
+  EXPECT_TRUE(TextAt(rig, 267, 674, "240.4362", false));
+  struct Case {
+    std::vector<uint8_t> modifiers;
+    int motion, expected;
+  };
+  for (const Case& c :
+       {Case{{}, -5, 10955}, Case{{key::kLeftShift, key::kLeftControl}, 1, 11055},
+        Case{{key::kLeftControl}, 100000, 2646000}, Case{{key::kLeftControl}, -100000, 1}}) {
+    rig.Move(0, c.motion);
+    rig.TapKeys(c.modifiers);
+    EXPECT_EQ(rig.seq->m_SamplesPerStep, c.expected) << c.motion;
+    EXPECT_TRUE(rig.input.m_MouseX == 290 && rig.input.m_MouseY == 675) << "frozen";
+  }
+}
+
+// Released over a name, the menu loads that bitmap into the square's slot;
+// released anywhere else it just closes. Opening it lets a carried sound go.
+TEST(UserBitmapMenu, ReleasingOverANameLoadsItAndElsewhereJustCloses) {
+  EditorRig rig(3, [] {
+    std::vector<uint32_t> pixels(210 * 210, 0xFF0010);
+    WriteBmp24("userbitmaps/red.bmp", 210, 210, pixels.data());
+  });
+  ASSERT_EQ(rig.seq->m_BitmapCount, 1);
+  for (const auto& [y, loaded] :
+       {std::pair{EditorRig::kPaletteCentreY, "data/stepsine.bmp"},
+        std::pair{585, "data/stepsine.bmp"}, std::pair{595, "userbitmaps/red.bmp"}}) {
+    rig.PickUp(2);  // slot 8
+    rig.Right(true);
+    rig.RunFrame();
+    EXPECT_TRUE(rig.seq->m_PaletteReplace == 8 && rig.seq->m_PaletteDrag == -1);
+    rig.Left(false);
+    rig.HoverAt(EditorRig::PaletteX(2), y);
+    EXPECT_TRUE(TextAt(rig, 128, 590, "red.bmp", false));
+    rig.Right(false);
+    rig.RunFrame();
+    EXPECT_STREQ(rig.display.m_SlotNames[8], loaded) << y;
+  }
+  EXPECT_EQ(rig.display.m_Wavetables.Sample(8, 0), (0x10 - 128) / 128.0f);
 }
 
 }  // namespace

@@ -22,6 +22,17 @@ std::vector<uint32_t> TestPicture(int width, int height, int seed) {
   return pixels;
 }
 
+std::vector<uint32_t> FontSheet() {
+  std::vector<uint32_t> sheet(256 * 256);
+  for (uint32_t y = 0; y < 256; ++y)
+    for (uint32_t x = 0; x < 256; ++x) {
+      const bool keyedSet = y >= 56 && y < 112;
+      const bool hole = keyedSet && (x + y) % 3 == 0;
+      sheet[y * 256 + x] = hole ? 0 : x << 16 | y << 8 | (keyedSet ? 0x40 : 0x80);
+    }
+  return sheet;
+}
+
 const std::vector<StartupFile>& StartupFiles() {
   static const std::vector<StartupFile> files = [] {
     std::vector<StartupFile> list;
@@ -30,12 +41,12 @@ const std::vector<StartupFile>& StartupFiles() {
           "noise-fade", "pit", "multi-circle", "noise-square", "grid", "impulse", "pattern1",
           "small-square", "corner", "multi-band", "slant"})
       list.push_back({std::string("data/") + name + ".bmp", 210, 210});
-    list.push_back({"data/text.bmp", 256, 256});
-    list.push_back({"data/selected.bmp", 64, 64});
-    list.push_back({"data/tabs.bmp", 512, 24});
-    list.push_back({"data/tempo.bmp", 512, 24});
-    list.push_back({"data/title.bmp", 512, 24});
-    list.push_back({"data/tabon.bmp", 10, 24});
+    list.insert(list.end(), {{"data/text.bmp", 256, 256},
+                             {"data/selected.bmp", 64, 64},
+                             {"data/tabs.bmp", 512, 24},
+                             {"data/tempo.bmp", 512, 24},
+                             {"data/title.bmp", 512, 24},
+                             {"data/tabon.bmp", 10, 24}});
     return list;
   }();
   return files;
@@ -52,12 +63,13 @@ void WriteStartupFiles(const std::vector<std::string>& leaveOut) {
   std::filesystem::create_directories("data");
   for (const StartupFile& file : StartupFiles()) {
     if (std::find(leaveOut.begin(), leaveOut.end(), file.path) != leaveOut.end()) continue;
-    const std::vector<uint32_t> pixels = TestPicture(file.width, file.height, SeedOf(file.path));
+    std::vector<uint32_t> pixels = TestPicture(file.width, file.height, SeedOf(file.path));
+    if (file.path == "data/text.bmp") pixels = FontSheet();
     WriteBmp24(file.path, file.width, file.height, pixels.data());
   }
 }
 
-std::vector<std::string> DebugLogLines() {
+std::vector<std::string> LogLines() {
   std::istringstream in(ReadFile(kDebugLogPath));
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);)

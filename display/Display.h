@@ -118,6 +118,9 @@ class Display {
   int m_PixelBits;
   // Where a reload converts its table before it replaces the slot's samples.
   std::unique_ptr<float[]> m_ScratchTable;
+  // Every picture load decodes into this one image, so that loading a song's
+  // seventeen pictures does not allocate a picture's worth of memory for each.
+  DecodedImage m_Decoded;
   std::vector<MissingPicture> m_MissingPictures;
 };
 

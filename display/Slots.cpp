@@ -135,7 +135,7 @@ std::unique_ptr<Surface> Display::PrepareSlotSurface(int slot, const char* path,
     LogBadSlot("MakeSurfaceFromBitmap", slot);
     return nullptr;
   }
-  DecodedImage image;
+  DecodedImage& image = m_Decoded;
   const bool loaded = path != nullptr && m_Platform.LoadBitmap(path, width, height, image);
 
   char line[48];

@@ -94,6 +94,25 @@ int SourceIndex(int dest, int destSize, int sourceSize) {
                           (2 * static_cast<int64_t>(destSize)));
 }
 
+// Every pixel of the image from the XRGB rows of a decoded picture. Each
+// column's source is found once, not once for every row.
+void ScaleNearest(const uint8_t* pixels, int sourceWidth, int sourceHeight, int pitch,
+                  DecodedImage& image) {
+  std::vector<size_t> columns(static_cast<size_t>(image.width));
+  for (int x = 0; x < image.width; ++x)
+    columns[x] = 4 * static_cast<size_t>(SourceIndex(x, image.width, sourceWidth));
+  for (int y = 0; y < image.height; ++y) {
+    const uint8_t* row =
+        pixels + static_cast<size_t>(SourceIndex(y, image.height, sourceHeight)) * pitch;
+    uint32_t* out = &image.pixels[static_cast<size_t>(y) * image.width];
+    for (int x = 0; x < image.width; ++x) {
+      uint32_t pixel;
+      std::memcpy(&pixel, row + columns[x], 4);
+      out[x] = pixel & 0x00FFFFFF;
+    }
+  }
+}
+
 }  // namespace
 
 bool LoadBitmapFile(const char* path, int width, int height, DecodedImage& image) {
@@ -116,23 +135,14 @@ bool LoadBitmapFile(const char* path, int width, int height, DecodedImage& image
     return false;
   }
 
-  DecodedImage scaled;
-  scaled.width = width;
-  scaled.height = height;
-  scaled.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-  const auto* pixels = static_cast<const uint8_t*>(rgb->pixels);
-  for (int y = 0; y < height; ++y) {
-    const uint8_t* row = pixels + static_cast<size_t>(SourceIndex(y, height, rgb->h)) * rgb->pitch;
-    uint32_t* out = &scaled.pixels[static_cast<size_t>(y) * width];
-    for (int x = 0; x < width; ++x) {
-      uint32_t pixel;
-      std::memcpy(&pixel, row + 4 * static_cast<size_t>(SourceIndex(x, width, rgb->w)), 4);
-      out[x] = pixel & 0x00FFFFFF;
-    }
-  }
+  // Into the caller's image, whose pixels a caller that loads many pictures
+  // keeps from one load to the next: nothing can fail from here on.
+  image.width = width;
+  image.height = height;
+  image.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+  ScaleNearest(static_cast<const uint8_t*>(rgb->pixels), rgb->w, rgb->h, rgb->pitch, image);
   SDL_UnlockSurface(rgb);
   SDL_FreeSurface(rgb);
-  image = std::move(scaled);
   return true;
 }
 

@@ -35,6 +35,26 @@ class CharSource {
   }
   bool Failed() const { return m_File != nullptr && std::ferror(m_File) != 0; }
 
+  // From memory, a token up to its comma with no white space or NUL byte in
+  // it (every token the program writes) is handed over where it stands and
+  // taken; with no data, and nothing taken, for any other.
+  struct Span {
+    const char* data = nullptr;
+    size_t size = 0;
+  };
+  Span TakePlainToken() {
+    if (m_File != nullptr) return {};
+    for (const char* p = m_Next; p != m_End; ++p) {
+      if (*p == ',') {
+        const Span token{m_Next, static_cast<size_t>(p - m_Next)};
+        m_Next = p + 1;
+        return token;
+      }
+      if (IsSpace(static_cast<unsigned char>(*p)) || *p == '\0') return {};
+    }
+    return {};
+  }
+
   // Takes the characters of one token up to and including its comma,
   // skipping white space wherever it stands. At most capacity characters are
   // stored; the rest of a longer token is read and dropped so that the next
@@ -79,7 +99,8 @@ class CharSource {
   const char* m_End = nullptr;
 };
 
-TokenStatus ReadNumber(CharSource& source, float& value) {
+// A token with white space or a NUL byte in it, or read from a file.
+TokenStatus ReadNumberCharByChar(CharSource& source, float& value) {
   char buffer[kNumberTokenLimit + 1] = {};
   size_t length = 0;
   bool sawNul = false;
@@ -88,8 +109,22 @@ TokenStatus ReadNumber(CharSource& source, float& value) {
   return status;
 }
 
+TokenStatus ReadNumber(CharSource& source, float& value) {
+  const CharSource::Span token = source.TakePlainToken();
+  if (token.data == nullptr) return ReadNumberCharByChar(source, value);
+  const bool fits = token.size <= static_cast<size_t>(kNumberTokenLimit);
+  value = fits ? ParseNumberToken(token.data, token.size) : 0.0f;
+  return fits ? TokenStatus::kOk : TokenStatus::kTooLong;
+}
+
 TokenStatus ReadName(CharSource& source, char (&field)[kSlotNameLength]) {
   std::memset(field, 0, sizeof field);
+  const CharSource::Span token = source.TakePlainToken();
+  if (token.data != nullptr) {
+    const bool fits = token.size <= static_cast<size_t>(kNameTokenLimit);
+    std::memcpy(field, token.data, fits ? token.size : static_cast<size_t>(kNameTokenLimit));
+    return fits ? TokenStatus::kOk : TokenStatus::kTooLong;
+  }
   size_t length = 0;
   bool sawNul = false;
   const TokenStatus status = source.ReadToken(field, kNameTokenLimit, length, sawNul);
@@ -359,9 +394,44 @@ std::FILE* OpenRegularFile(const char* path, std::string& why) {
 
 }  // namespace
 
+namespace {
+
+// The tokens the program writes itself (integers, and reals of a few plain
+// decimal digits) without the general conversion. Their digits fit a double
+// exactly, and so does the power of ten, so the one division is rounded once,
+// to the same double the general conversion gives. False for anything else.
+bool ParsePlainDecimal(const char* begin, const char* end, float& value) {
+  const bool negative = begin != end && *begin == '-';
+  if (negative) ++begin;
+  uint64_t digits = 0;  // at most nine digits: never near overflow
+  uint64_t scale = 1;
+  bool point = false;
+  bool any = false;
+  for (const char* p = begin; p != end; ++p) {
+    if (*p >= '0' && *p <= '9') {
+      digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+      if (point) scale *= 10;
+      any = true;
+    } else if (*p == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (!any) return false;
+  const double magnitude = static_cast<double>(digits) / static_cast<double>(scale);
+  value = static_cast<float>(negative ? -magnitude : magnitude);
+  return true;
+}
+
+}  // namespace
+
 float ParseNumberToken(const char* text, size_t length) {
   const char* begin = text;
   const char* end = text + length;
+  float plain = 0.0f;
+  if (length <= static_cast<size_t>(kNumberTokenLimit) && ParsePlainDecimal(begin, end, plain))
+    return plain;
   // The conversion takes an optional sign; from_chars knows only the minus.
   if (begin != end && *begin == '+') {
     ++begin;

@@ -33,7 +33,7 @@ constexpr int32_t kKeyDelayAfterSave = 20;
 void AppendInteger(std::string& out, int32_t value) {
   char buffer[16];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  out.append(buffer, result.ptr);
+  out.append(buffer, static_cast<size_t>(result.ptr - buffer));
   out.push_back(',');
 }
 
@@ -43,7 +43,7 @@ void AppendReal(std::string& out, float value) {
   char buffer[32];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
                                     std::chars_format::general, 6);
-  out.append(buffer, result.ptr);
+  out.append(buffer, static_cast<size_t>(result.ptr - buffer));
   out.push_back(',');
 }
 

@@ -12,8 +12,10 @@
 // differ are made or removed: a mutated input changes a name or two, and
 // making every file anew would take nearly all the time.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -80,10 +82,9 @@ void Sync(const char* folder, Names& present, const Names& wanted) {
   });
   for (const std::string& name : wanted) {
     if (present.count(name) != 0) continue;
-    if (std::FILE* file = std::fopen((fs::path(folder) / name).c_str(), "w")) {
-      std::fclose(file);
+    // One system call for an empty file, where opening and closing take two.
+    if (::mknod((fs::path(folder) / name).c_str(), S_IFREG | 0644, 0) == 0 || errno == EEXIST)
       present.insert(name);
-    }
   }
 }
 

@@ -45,12 +45,14 @@ class CharSource {
   Span TakePlainToken() {
     if (m_File != nullptr) return {};
     for (const char* p = m_Next; p != m_End; ++p) {
-      if (*p == ',') {
+      const auto c = static_cast<unsigned char>(*p);
+      if (c > ',') continue;  // digits, points, signs but +, letters: most of a song
+      if (c == ',') {
         const Span token{m_Next, static_cast<size_t>(p - m_Next)};
         m_Next = p + 1;
         return token;
       }
-      if (IsSpace(static_cast<unsigned char>(*p)) || *p == '\0') return {};
+      if (IsSpace(c) || c == '\0') return {};
     }
     return {};
   }
@@ -215,7 +217,11 @@ bool SongParser::Integer(int32_t low, int32_t high, const char* what, int32_t& o
   float value = 0;
   if (!Number(value)) return false;
   // Integers are read through single precision and truncated toward zero.
-  const double whole = std::isfinite(value) ? std::trunc(static_cast<double>(value)) : 0.0;
+  // (A float of 2^23 or more is whole already; below it the cast truncates.)
+  const double whole = !std::isfinite(value) ? 0.0
+                       : std::fabs(value) < 8388608.0f
+                           ? static_cast<double>(static_cast<int32_t>(value))
+                           : static_cast<double>(value);
   if (!std::isfinite(value) || whole < low || whole > high) {
     Problem([&] {
       return "holds " + std::string(what) + " " + Text(value) + ", outside " + std::to_string(low) +
@@ -408,8 +414,9 @@ bool ParsePlainDecimal(const char* begin, const char* end, float& value) {
   bool point = false;
   bool any = false;
   for (const char* p = begin; p != end; ++p) {
-    if (*p >= '0' && *p <= '9') {
-      digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+    const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+    if (digit <= 9) {
+      digits = digits * 10 + digit;
       if (point) scale *= 10;
       any = true;
     } else if (*p == '.' && !point) {

@@ -95,18 +95,10 @@ enum class TokenStatus {
   kNulByte,    // a name token holding a NUL byte (it could not be a path)
 };
 
-// Reads one number token: the characters up to the next comma, white space
-// skipped, converted as a decimal number (optional sign, digits, point and
-// fraction, exponent; the conversion stops at the first character that does
-// not fit, and an empty token gives 0) and narrowed to single precision.
-// value is 0 unless the status is kOk.
-TokenStatus ReadNumberToken(std::FILE* file, float& value);
-
-// Reads one name token into a cleared 32-byte field, white space skipped. A
-// name longer than 31 characters keeps its first 31 and reports kTooLong.
-TokenStatus ReadNameToken(std::FILE* file, char (&field)[kSlotNameLength]);
-
-// The conversion of a number token's text.
+// A number token's text (the characters up to its comma, white space
+// dropped) as a decimal number: optional sign, digits, point and fraction,
+// exponent; the conversion stops at the first character that does not fit,
+// an empty token gives 0, and the value is narrowed to single precision.
 float ParseNumberToken(const char* text, size_t length);
 
 // Reads a whole song from an open file and checks it: the token count must be

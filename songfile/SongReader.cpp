@@ -398,10 +398,6 @@ std::FILE* OpenRegularFile(const char* path, std::string& why) {
   return file;
 }
 
-}  // namespace
-
-namespace {
-
 // The tokens the program writes itself (integers, and reals of a few plain
 // decimal digits) without the general conversion. Their digits fit a double
 // exactly, and so does the power of ten, so the one division is rounded once,
@@ -461,16 +457,6 @@ float ParseNumberToken(const char* text, size_t length) {
   if (value > FLT_MAX) return HUGE_VALF;
   if (value < -FLT_MAX) return -HUGE_VALF;
   return static_cast<float>(value);
-}
-
-TokenStatus ReadNumberToken(std::FILE* file, float& value) {
-  CharSource source(file);
-  return ReadNumber(source, value);
-}
-
-TokenStatus ReadNameToken(std::FILE* file, char (&field)[kSlotNameLength]) {
-  CharSource source(file);
-  return ReadName(source, field);
 }
 
 bool ReadSong(std::FILE* file, int trackCount, SongImage& song, std::string& whyRefused) {

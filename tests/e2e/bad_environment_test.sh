@@ -74,21 +74,13 @@ expect_log_line() {  # one line of debug.txt is exactly $1
 start_in_xvfb() {
   e2e_start_xvfb
   e2e_start_program "$PROGRAM" -u SDL_VIDEODRIVER "$@"
-  await_window
-}
-await_window() {
-  e2e_wait_for_window
-  e2e_wait_editor '^trace editor: tab 1 ' 20
-}
-quit_with_esc() {
-  e2e_press_escape
-  e2e_wait_for_exit 20
-  [ "$APP_STATUS" = 0 ] || e2e_fail "exit status $APP_STATUS after Esc"
+  e2e_wait_for_editor 20 20
 }
 
 # Runs the program as the user nobody when the test runs as root, where
 # permissions would not stop anything. Sets AS_NOBODY to the setpriv command
-# (empty when not needed); skips when nobody cannot reach the program.
+# (empty when not needed), for E2E_RUNNER; skips when nobody cannot reach the
+# program.
 prepare_for_nobody() {
   AS_NOBODY=()
   [ "$(id -u)" = 0 ] || return 0
@@ -104,13 +96,6 @@ prepare_for_nobody() {
       exit 77
     fi
   done
-}
-start_dummy_as_nobody() {
-  (cd "$RUN_DIR" && exec env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=dummy HOME="$E2E_DIR" \
-    ALSA_CONFIG_PATH="$E2E_DIR/asound.conf" "${AS_NOBODY[@]}" "$PROGRAM") \
-    >>"$E2E_DIR/app.log" 2>&1 &
-  APP_PID=$!
-  E2E_PIDS+=("$APP_PID")
 }
 
 # ---- The cases ----
@@ -158,9 +143,10 @@ case_unreadable_data() {
   prepare_for_nobody
   [ "${#AS_NOBODY[@]}" = 0 ] || chown -R nobody "$RUN_DIR"
   chmod 000 "$RUN_DIR/data/square.bmp" "$RUN_DIR/data/noise.bmp"
+  E2E_RUNNER=("${AS_NOBODY[@]}")
 
   # Two palette pictures: the program runs, and says which and why.
-  start_dummy_as_nobody
+  start_dummy
   run_then_stop sound
   expect_stderr_line "Tessaloop: runs without 2 of its pictures: data/noise.bmp (Permission denied), data/square.bmp (Permission denied)"
   expect_log_line "Start-up picture not loaded: data/noise.bmp (Permission denied)"
@@ -171,7 +157,7 @@ case_unreadable_data() {
   # The folder itself: nothing can be drawn.
   chmod 000 "$RUN_DIR/data"
   : >"$E2E_DIR/app.log"
-  start_dummy_as_nobody
+  start_dummy
   e2e_wait_for_exit 20
   chmod 755 "$RUN_DIR/data"
   [ "$APP_STATUS" = 1 ] || e2e_fail "exit status $APP_STATUS, not 1, without a readable data/"
@@ -201,7 +187,7 @@ case_songs_file() {
   e2e_tap Return
   grep -q '^Loading seq$' "$LOG" && e2e_fail "a song was loaded from nowhere"
 
-  quit_with_esc
+  e2e_quit_with_escape 20
   cmp -s "$RUN_DIR/songs" "$E2E_DIR/songs.before" || e2e_fail "the file called songs changed"
   e2e_note "saving fails with a reason in the log and the tab stays open; the list is empty" \
     "with a reason; the file called songs is untouched"
@@ -221,28 +207,23 @@ case_read_only() {
   # A read-only mount of the folder where the test may make one (root, in a
   # mount namespace of the program's own); else the folder's permissions,
   # for a user they bind.
-  local runner=()
   if [ "$(id -u)" = 0 ]; then
     if unshare -m true 2>/dev/null; then
-      runner=(unshare -m -- sh -c 'mount --bind "$0" "$0" && mount -o remount,ro,bind "$0" "$0" &&
+      E2E_RUNNER=(unshare -m -- sh -c 'mount --bind "$0" "$0" && mount -o remount,ro,bind "$0" "$0" &&
         cd "$0" &&
         exec "$@"' "$RUN_DIR")
     else
       prepare_for_nobody
-      runner=("${AS_NOBODY[@]}")
+      E2E_RUNNER=("${AS_NOBODY[@]}")
     fi
   else
     chmod -R a-w "$RUN_DIR"
     trap 'chmod -R u+w "$RUN_DIR" 2>/dev/null; e2e_cleanup' EXIT
   fi
   e2e_start_xvfb
-  (cd "$RUN_DIR" && exec env -u SDL_VIDEODRIVER HOME="$E2E_DIR" \
-    ALSA_CONFIG_PATH="$E2E_DIR/asound.conf" "${runner[@]}" "$PROGRAM") \
-    >>"$E2E_DIR/app.log" 2>&1 &
-  APP_PID=$!
-  E2E_PIDS+=("$APP_PID")
+  e2e_start_program "$PROGRAM" -u SDL_VIDEODRIVER
   LOG="$E2E_DIR/app.log" # the debug log's lines, and the trace's, come on stderr
-  await_window
+  e2e_wait_for_editor 20 20
 
   # The log comes on stderr, after one line that says so.
   program_stderr | grep -qE "^Tessaloop: cannot write its debug log $RUN_DIR/debug.txt \((Read-only file system|Permission denied)\); the log's lines follow here$" ||
@@ -265,7 +246,7 @@ case_read_only() {
   expect_stderr_line "load tempo"
   program_stderr | grep -q '^Song not loaded' && e2e_fail "the old song was not loaded"
 
-  quit_with_esc
+  e2e_quit_with_escape 20
   e2e_expect_complete_capture
   [ "$(fingerprint)" = "$before" ] || e2e_fail "the read-only folder changed"
   e2e_note "runs with its log on stderr; saving fails with its reason; an old song loads;" \
@@ -275,12 +256,8 @@ case_read_only() {
 # Loads user bitmap menu row $1 (0 is the lowest) into palette square 0: the
 # frame that closes the menu has made the load.
 load_menu_row() {
-  e2e_move_to 32 632
-  e2e_button_down 3
-  e2e_wait_editor " menu 6 "
-  e2e_move_to 32 $((595 - 10 * $1))
-  e2e_button_up 3
-  e2e_wait_editor " menu -1 " 10
+  e2e_open_bitmap_menu 0 "$1"
+  e2e_close_bitmap_menu 10
 }
 
 case_many_bitmaps() {
@@ -307,7 +284,7 @@ case_many_bitmaps() {
   local loads
   loads=$(grep -c '^userbitmaps/' "$LOG")
   [ "$loads" = 3 ] || e2e_fail "$loads user bitmaps loaded, not 3"
-  quit_with_esc
+  e2e_quit_with_escape 20
   e2e_note "1000 files: 40 listed, the rest said in the log; three loaded from the menu"
 }
 
@@ -336,7 +313,7 @@ case_odd_bitmaps() {
   good=$(grep -A 2 '^userbitmaps/' "$LOG" | grep -c '^CopyBitmapToSurface OK$')
   [ "$good" = 2 ] || e2e_fail "$good bitmaps loaded, not the 2 real ones"
   e2e_screenshot after-loads
-  quit_with_esc
+  e2e_quit_with_escape 20
   e2e_note "a pipe, a folder, an empty, a cut, a text file, /dev/zero and a dangling link:" \
     "each refused at once; the 2 real bitmaps loaded"
 }

@@ -17,6 +17,9 @@ E2E_FAILED=1
 XVFB_PID=""
 APP_PID=""
 APP_STATUS=""
+# A command that e2e_start_program runs the program through (setpriv as
+# another user, unshare for a mount of its own); none unless a test sets it.
+E2E_RUNNER=()
 
 e2e_cleanup() {
   local i pid
@@ -68,9 +71,10 @@ e2e_fail() {
 e2e_note() { echo "* $*"; }
 
 # The program's folder: data/ (the repository's art), empty songs/ and
-# userbitmaps/, and a debug.txt left over from "an earlier run".
+# userbitmaps/, and a debug.txt left over from "an earlier run". Given $3, the
+# pacer writes its figures (gaps, wall time) into that file when the sound ends.
 e2e_prepare_run_folder() {
-  local source_dir=$1 pacer=$2
+  local source_dir=$1 pacer=$2 report=${3:-}
   mkdir -p "$RUN_DIR/songs" "$RUN_DIR/userbitmaps"
   ln -s "$source_dir/data" "$RUN_DIR/data"
   echo "a line left by an earlier run" >"$LOG"
@@ -79,7 +83,7 @@ e2e_prepare_run_folder() {
 pcm.!default {
     type file
     slave.pcm { type null }
-    file "|$pacer $CAPTURE 352800"
+    file "|$pacer $CAPTURE 352800${report:+ $report}"
     format "raw"
 }
 EOF
@@ -105,7 +109,7 @@ e2e_start_program() {
   local program=$1
   shift
   (cd "$RUN_DIR" && exec env "$@" HOME="$E2E_DIR" ALSA_CONFIG_PATH="$E2E_DIR/asound.conf" \
-    "$program") >>"$E2E_DIR/app.log" 2>&1 &
+    "${E2E_RUNNER[@]}" "$program") >>"$E2E_DIR/app.log" 2>&1 &
   APP_PID=$!
   E2E_PIDS+=("$APP_PID")
 }
@@ -215,17 +219,29 @@ e2e_screenshot_until() {
 # ---- The window of a program started with e2e_start_program ----
 
 # Waits up to $1 seconds (default 20) for the window titled Tessaloop to
-# appear and take the focus, and for the input devices to be set up; the
-# window id is then in WID.
-e2e_wait_for_window() {
-  local seconds=${1:-20} i
-  WID=$(timeout "$seconds" xdotool search --sync --name '^Tessaloop$' 2>/dev/null | head -n 1)
+# appear; its id is then in WID.
+e2e_find_window() {
+  WID=$(timeout "${1:-20}" xdotool search --sync --name '^Tessaloop$' 2>/dev/null | head -n 1)
   [ -n "$WID" ] || e2e_fail "no window titled Tessaloop"
+}
+
+# Waits up to 5 seconds for the window WID to take the focus.
+e2e_wait_for_focus() {
+  local i
   for ((i = 0; i < 100; i++)); do
     [ "$(xdotool getwindowfocus 2>/dev/null)" = "$WID" ] && break
     sleep 0.05
   done
   [ "$(xdotool getwindowfocus 2>/dev/null)" = "$WID" ] || e2e_fail "the window did not get the focus"
+}
+
+# Waits up to $1 seconds (default 20) for the window titled Tessaloop to
+# appear and take the focus, and for the input devices to be set up; the
+# window id is then in WID.
+e2e_wait_for_window() {
+  local seconds=${1:-20}
+  e2e_find_window "$seconds"
+  e2e_wait_for_focus
   e2e_wait_for_log '^DirectInput Mouse SetCooperativeLevel established$' "$seconds"
 }
 
@@ -267,6 +283,13 @@ e2e_wait_for_count() {
 # and a press of any length is seen.
 e2e_press_escape() {
   xdotool key Escape
+}
+
+# Esc, and the program ends within $1 seconds (default 10) with status 0.
+e2e_quit_with_escape() {
+  e2e_press_escape
+  e2e_wait_for_exit "${1:-10}"
+  [ "$APP_STATUS" = 0 ] || e2e_fail "the program ended with status $APP_STATUS after Esc"
 }
 
 # ---- Acting as a user on a "_trace" build ----
@@ -315,6 +338,14 @@ e2e_wait_trace() {
 }
 e2e_wait_input() { e2e_wait_trace input "$@"; }
 e2e_wait_editor() { e2e_wait_trace editor "$@"; }
+
+# The window up (e2e_wait_for_window, within $1 seconds, default 20) and the
+# editor in its first tab (within $2 seconds, default 5): the program is ready
+# for the user.
+e2e_wait_for_editor() {
+  e2e_wait_for_window "${1:-20}"
+  e2e_wait_editor '^trace editor: tab 1 ' "${2:-5}"
+}
 
 # The PC scan code (two hex digits, as the input trace shows it) of an
 # xdotool key name.
@@ -391,6 +422,21 @@ e2e_click_until() {
   e2e_wait_editor "$3"
   e2e_button_up 1
 }
+# ---- Where the editor draws what a user points at ----
+# The x of a point $2 pixels (default 32: the middle) right of the left edge
+# of the cells of step $1.
+e2e_cell_x() { echo $(($1 * 64 + ${2:-32})); }
+# The y of a point $2 pixels (default 32: the middle) below the top edge of the
+# cells of track $1 (their row, also in tab 5).
+e2e_cell_y() { echo $(($1 * 64 + 24 + ${2:-32})); }
+# The x of the middle of palette square $1 (0-15), and the y of them all.
+e2e_palette_x() { echo $(($1 * 64 + 32)); }
+E2E_PALETTE_Y=632
+# The x of track $1's mute button, on the bottom bar.
+e2e_mute_button_x() { echo $(($1 * 16 + 418)); }
+# The pointer on position $2 of track $1's arrangement row.
+e2e_to_arrangement() { e2e_move_to $(($2 * 10 + 15)) $(($1 * 10 + 705)); }
+
 # Tab $1 (1-7) chosen with a click on its name.
 e2e_click_tab() {
   local x
@@ -400,30 +446,67 @@ e2e_click_tab() {
   e2e_wait_editor " tab $1 "
   e2e_button_up 1
 }
+# Song mode turned on (1) or off (0) with its button.
+e2e_set_song_mode() { e2e_click_until 55 677 " song-mode $1 "; }
 # Into the cell of track $1, step $2 at ($3, $4) from its top-left corner
 # (default its middle), and on until it is the current cell.
 e2e_to_cell() {
-  e2e_move_to $(($2 * 64 + ${3:-32})) $(($1 * 64 + 24 + ${4:-32}))
+  e2e_move_to "$(e2e_cell_x "$2" "${3:-32}")" "$(e2e_cell_y "$1" "${4:-32}")"
   e2e_wait_editor " cell $1 $2 "
 }
-# Palette square $1 carried to the cell of track $2, step $3 and dropped there.
-e2e_drop() {
-  e2e_move_to $(($1 * 64 + 32)) 632
+# Palette square $1 picked up: pressed on, until the editor carries its slot.
+e2e_pick_up() {
+  e2e_move_to "$(e2e_palette_x "$1")" "$E2E_PALETTE_Y"
   e2e_button_down 1
   e2e_wait_editor " carried $(($1 + 6)) "
-  e2e_to_cell "$2" "$3"
+}
+# What is carried let go of where the pointer is, until nothing is carried.
+e2e_put_down() {
   e2e_button_up 1
   e2e_wait_editor " carried -1 "
 }
-# A key down until a frame has seen it, and up again until a frame has seen
-# that; e2e_tap holds it for at least 100 ms between, and waits first until no
+# Palette square $1 carried to the cell of track $2, step $3 and dropped
+# there; and the same again for each further step given.
+e2e_drop() {
+  local square=$1 track=$2 step
+  shift 2
+  for step in "$@"; do
+    e2e_pick_up "$square"
+    e2e_to_cell "$track" "$step"
+    e2e_put_down
+  done
+}
+# A drag inside the cell of track $1, step $2: pressed at ($5, $6) from its
+# top-left corner (default (10, 10), near it), let go at ($3, $4).
+e2e_drag_in_cell() {
+  e2e_to_cell "$1" "$2" "${5:-10}" "${6:-10}"
+  e2e_button_down 1
+  e2e_move_to "$(e2e_cell_x "$2" "$3")" "$(e2e_cell_y "$1" "$4")"
+  e2e_button_up 1
+}
+# The user bitmap menu of palette square $1 opened with the right button, which
+# stays held, and the pointer on the menu's row $2 (0 is the lowest).
+e2e_open_bitmap_menu() {
+  e2e_move_to "$(e2e_palette_x "$1")" "$E2E_PALETTE_Y"
+  e2e_button_down 3
+  e2e_wait_editor " menu $(($1 + 6)) "
+  e2e_move_to "$(e2e_palette_x "$1")" $((595 - 10 * $2))
+}
+# The right button let go over the open menu, which closes within $1 seconds
+# (default 5): the frame that closes it has loaded the row's bitmap.
+e2e_close_bitmap_menu() {
+  e2e_button_up 3
+  e2e_wait_editor " menu -1 " "${1:-5}"
+}
+# A key down until a frame has seen it (within $2 seconds, default 5), and up
+# again until a frame has seen that; e2e_tap holds it for at least 100 ms between, and waits first until no
 # key delay runs, so that a key the delay holds back (name entry, the song
 # list) is taken by the frame that sees it.
 e2e_key_down() {
   local code
   code=$(e2e_scan_code "$1")
   xdotool keydown "$1"
-  e2e_wait_input " keys( [0-9A-F]{2})* $code( |$)"
+  e2e_wait_input " keys( [0-9A-F]{2})* $code( |$)" "${2:-5}"
 }
 e2e_key_up() {
   local code
@@ -442,6 +525,19 @@ e2e_tap() {
   e2e_key_down "$1"
   sleep 0.1
   e2e_key_up "$1"
+}
+# Key $3 tapped with the pointer on the middle of the cell of track $1, step $2.
+e2e_key_on_cell() {
+  e2e_to_cell "$1" "$2"
+  e2e_tap "$3"
+}
+# Tab 5: letter $3 tapped with the pointer on track $2's Save button (given
+# store) or Load button (given load).
+e2e_pattern_key() {
+  local x=30
+  [ "$1" = load ] && x=96
+  e2e_move_to $x "$(e2e_cell_y "$2" 30)"
+  e2e_tap "$3"
 }
 # A field of the last "trace editor:" line: the word after its name, or for
 # name the text between the quotes.

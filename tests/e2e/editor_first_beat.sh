@@ -21,44 +21,36 @@ e2e_require Xvfb xdotool od awk /usr/bin/import
 e2e_prepare_run_folder "$SOURCE_DIR" "$PACER"
 e2e_start_xvfb
 e2e_start_program "$PROGRAM" -u SDL_VIDEODRIVER
-e2e_wait_for_window
-e2e_wait_editor '^trace editor: tab 1 '
+e2e_wait_for_editor
 
 before=$(e2e_capture_size)
 e2e_wait_capture $((before + RATE / 2)) 10 # the sound stream is running
 
 # Palette square 4 (slot 9) carried to track 1, step 5, and dropped there.
 # Everything the device holds up to the drop was made before it.
-e2e_move_to 224 632
-e2e_button_down 1
-e2e_wait_editor " carried 9 "
+e2e_pick_up 3
 e2e_to_cell 0 4
 silent_until=$(e2e_capture_size)
-e2e_button_up 1
-e2e_wait_editor " carried -1 "
+e2e_put_down
 e2e_note "sound dropped on track 1, step 5"
 
 # The cell's note: pressed just inside its bottom-left corner, dragged to 34
 # pixels right of and 30 below its top-left corner: F# of octave 4.
-e2e_to_cell 0 4 1 63
-e2e_button_down 1
-e2e_move_to 290 54
-e2e_button_up 1
+e2e_drag_in_cell 0 4 34 30 1 63
 e2e_wait_editor " cell 0 4 octave 4 "
 
 # Tab 5, then B held with the pointer on track 1's Save button.
 e2e_click_tab 5
-e2e_move_to 30 54
-e2e_tap b
+e2e_pattern_key store 0 b
 
 # B held while the pointer runs along the first arrangement row, positions 1-8.
-e2e_move_to 15 705
+e2e_to_arrangement 0 0
 e2e_key_down b
-for column in 1 2 3 4 5 6 7; do e2e_move_to $((column * 10 + 15)) 705; done
+for position in 1 2 3 4 5 6 7; do e2e_to_arrangement 0 "$position"; done
 e2e_key_up b
 
 # Song mode on: from the next pattern boundary, position 1 (pattern B) plays.
-e2e_click_until 55 677 " song-mode 1 "
+e2e_set_song_mode 1
 e2e_wait_editor ' song-mode 1 .* position 1 ' 15
 song_from=$(e2e_capture_from_now)
 e2e_note "pattern B stored, arranged and playing in song mode"
@@ -76,9 +68,7 @@ e2e_save_as b
 e2e_wait_for_log "^songs/$SAVED_NAME\\.tlp$"
 e2e_screenshot saved
 
-e2e_press_escape
-e2e_wait_for_exit 10
-[ "$APP_STATUS" = 0 ] || e2e_fail "the program ended with status $APP_STATUS"
+e2e_quit_with_escape
 e2e_expect_complete_capture
 
 # ---- What the song file holds ----

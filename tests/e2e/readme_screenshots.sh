@@ -21,33 +21,21 @@ e2e_require Xvfb xdotool /usr/bin/import /usr/bin/convert
 e2e_prepare_run_folder "$SOURCE_DIR" "$PACER"
 e2e_start_xvfb
 e2e_start_program "$PROGRAM" -u SDL_VIDEODRIVER
-e2e_wait_for_window
-e2e_wait_editor '^trace editor: tab 1 '
-
-cell_x() { echo $(($1 * 64 + 32)); }
-cell_y() { echo $(($1 * 64 + 56)); }
-
-# Drops palette square $1 on track $2 at each of the steps that follow.
-drop() {
-  local square=$1 track=$2 step
-  shift 2
-  for step in "$@"; do e2e_drop "$square" "$track" "$step"; done
-}
+e2e_wait_for_editor
 
 # A kick-like low note, a hat-like noise, a bass line and, on the six-track
 # program, a few more voices.
-drop 15 0 0 4 8 12
-drop 9 1 2 6 10 14
-drop 10 2 0 3 6 8 11 14
+e2e_drop 15 0 0 4 8 12
+e2e_drop 9 1 2 6 10 14
+e2e_drop 10 2 0 3 6 8 11 14
 if [ "$TRACKS" = 6 ]; then
-  drop 6 3 0 8
-  drop 11 4 4 12
-  drop 13 5 2 5 10 13
+  e2e_drop 6 3 0 8
+  e2e_drop 11 4 4 12
+  e2e_drop 13 5 2 5 10 13
 fi
 # Notes on track 3: hover each step and press a note key; octave 2.
 for step in 0 3 6 8 11 14; do
-  e2e_to_cell 2 "$step"
-  e2e_tap 2
+  e2e_key_on_cell 2 "$step" 2
   e2e_wait_editor " cell 2 $step octave 2 "
   e2e_tap "$(echo z v c b x n | cut -d' ' -f$(((step % 6) + 1)))"
 done
@@ -59,7 +47,7 @@ composed_shown() {
   local check pixel
   for check in "0 0" "1 2" "2 3"; do
     set -- $check
-    pixel=$(e2e_pixel readme "$(cell_x "$2")" "$(cell_y "$1")")
+    pixel=$(e2e_pixel readme "$(e2e_cell_x "$2")" "$(e2e_cell_y "$1")")
     e2e_is_white "$pixel" && return 1
   done
   return 0
@@ -81,7 +69,5 @@ if [ -n "${TESSALOOP_DOCS_DIR:-}" ]; then
   e2e_note "screenshot copied to $TESSALOOP_DOCS_DIR"
 fi
 
-e2e_press_escape
-e2e_wait_for_exit 10
-[ "$APP_STATUS" = 0 ] || e2e_fail "the program ended with status $APP_STATUS"
+e2e_quit_with_escape
 e2e_pass

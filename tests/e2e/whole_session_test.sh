@@ -60,8 +60,7 @@ cp "$SOURCE_DIR"/userbitmaps/*.bmp "$RUN_DIR/userbitmaps/"
   "BMP3:$RUN_DIR/userbitmaps/thump.bmp" || e2e_fail "no user bitmap"
 e2e_start_xvfb
 e2e_start_program "$PROGRAM" -u SDL_VIDEODRIVER
-e2e_wait_for_window
-e2e_wait_editor '^trace editor: tab 1 '
+e2e_wait_for_editor
 e2e_note "$(basename "$PROGRAM") on $DISPLAY, test folder $E2E_DIR"
 
 # ---- The user's moves, each recorded as the edit it makes ----
@@ -70,11 +69,6 @@ seconds_since_start() {
   local ms=$((($(date +%s%N) - STARTED) / 1000000))
   printf '%d.%03d' $((ms / 1000)) $((ms % 1000))
 }
-row_y() { echo $(($1 * 64 + 24)); }
-palette_x() { echo $(($1 * 64 + 32)); }
-PALETTE_Y=632
-click_tab() { e2e_click_tab "$@"; }
-to_cell() { e2e_to_cell "$@"; }
 # Palette square $1 carried to cell (track $2, step $3) and dropped there.
 drop() {
   e2e_drop "$@"
@@ -85,61 +79,43 @@ drop() {
 paint() {
   local square=$1 slot=$(($1 + 6))
   shift
-  e2e_move_to "$(palette_x "$square")" $PALETTE_Y
-  e2e_button_down 1
-  e2e_wait_editor " carried $slot "
-  to_cell "$1" "$2" 32 32
+  e2e_pick_up "$square"
+  e2e_to_cell "$1" "$2"
   e2e_key_down Control_L
   e2e_button_up 1
   act slot "$1" "$2" "$slot"
   shift 2
   while [ $# -gt 0 ]; do
-    to_cell "$1" "$2" 32 32
+    e2e_to_cell "$1" "$2"
     act slot "$1" "$2" "$slot"
     shift 2
   done
   e2e_key_up Control_L
   e2e_wait_editor " carried -1 "
 }
-# A drag inside cell (track $1, step $2): pressed near its top-left corner,
-# let go at ($3, $4) from the corner.
-drag_in_cell() {
-  to_cell "$1" "$2" 10 10
-  e2e_button_down 1
-  e2e_move_to $(($2 * 64 + $3)) $(($(row_y "$1") + $4))
-  e2e_button_up 1
-}
 # Tab 1: semitone = x / 5, octave = (64 - y) / 7 of the pointer in the cell.
 note_drag() {
-  drag_in_cell "$1" "$2" $((5 * $4 + 2)) $((61 - 7 * $3))
+  e2e_drag_in_cell "$1" "$2" $((5 * $4 + 2)) $((61 - 7 * $3))
   act note "$1" "$2" "$3" "$4"
 }
-key_on_cell() {
-  to_cell "$1" "$2" 32 32
-  e2e_tap "$3"
-}
-# Tab 5: letter $3 held over the Save (or Load) button of track $2.
+# Tab 5: letter $3 tapped over the Save (store) or Load (load) button of
+# track $2.
 pattern_button() {
-  local x=30 what=store
-  [ "$1" = load ] && x=96 && what=load
-  e2e_move_to $x $(($(row_y "$2") + 30))
-  e2e_tap "$3"
-  act "$what" "$2" $(($(printf '%d' "'$3") - 96))
+  e2e_pattern_key "$@"
+  act "$1" "$2" $(($(printf '%d' "'$3") - 96))
 }
 # Letter $3 held while the pointer passes the arrangement row of track $1 from
 # position $2 to position $4.
 arrange() {
   local t=$1 from=$2 letter=$3 to=${4:-$2} j
-  e2e_move_to $((from * 10 + 15)) $((t * 10 + 705))
+  e2e_to_arrangement "$t" "$from"
   e2e_key_down "$letter"
   for ((j = from; j <= to; j++)); do
-    e2e_move_to $((j * 10 + 15)) $((t * 10 + 705))
+    e2e_to_arrangement "$t" "$j"
     act arrange "$t" "$j" $(($(printf '%d' "'$letter") - 96))
   done
   e2e_key_up "$letter"
 }
-click_until() { e2e_click_until "$@"; }
-mute_button_x() { echo $(($1 * 16 + 418)); }
 # A drag of the tempo started with the modifier key $1 held.
 drag_tempo() {
   e2e_move_to 290 675
@@ -149,7 +125,7 @@ drag_tempo() {
 }
 # Tab 7: the name typed anew (twelve of the key $1) and saved with Return.
 save_as() {
-  click_tab 7
+  e2e_click_tab 7
   e2e_move_to 600 450
   e2e_save_as "$1"
   e2e_wait_for_log "^songs/$SAVED_NAME\\.tlp$"
@@ -183,33 +159,33 @@ drop 3 "$LAST" 6
 composing_from=$(e2e_capture_from_now)
 note_drag 0 4 4 9 # A4
 note_drag 1 2 5 0 # C5
-key_on_cell 0 8 g && act semitone 0 8 6
-key_on_cell 0 8 2 && act octave 0 8 2
+e2e_key_on_cell 0 8 g && act semitone 0 8 6
+e2e_key_on_cell 0 8 2 && act octave 0 8 2
 # Down held: the octave falls by one a frame, down to 0.
-to_cell 0 12 32 32
+e2e_to_cell 0 12
 e2e_key_down Down
 e2e_wait_editor " cell 0 12 octave 0 "
 e2e_key_up Down
 act octave 0 12 0
 e2e_note "$(seconds_since_start) s: sounds dropped, painted and tuned"
 
-click_tab 2
-drag_in_cell 0 0 16 8 && act envelope 0 0 16 8
-drag_in_cell 0 4 40 20 && act envelope 0 4 40 20
-click_tab 3
-drag_in_cell 0 8 48 12 && act slide 0 8 48 12
-drag_in_cell "$LAST" 6 20 50 && act slide "$LAST" 6 20 50
-click_tab 4
-drag_in_cell 1 2 10 32 && act pan 1 2 10
-key_on_cell 0 0 8 && act pankey 0 0 8
-key_on_cell 1 10 3 && act pankey 1 10 3
-key_on_cell 1 14 Delete && act slot 1 14 5
-key_on_cell 0 4 F5 && act copy 0 4
-key_on_cell "$LAST" 14 F6 && act paste "$LAST" 14
-key_on_cell 1 6 F6 && act paste 1 6
+e2e_click_tab 2
+e2e_drag_in_cell 0 0 16 8 && act envelope 0 0 16 8
+e2e_drag_in_cell 0 4 40 20 && act envelope 0 4 40 20
+e2e_click_tab 3
+e2e_drag_in_cell 0 8 48 12 && act slide 0 8 48 12
+e2e_drag_in_cell "$LAST" 6 20 50 && act slide "$LAST" 6 20 50
+e2e_click_tab 4
+e2e_drag_in_cell 1 2 10 32 && act pan 1 2 10
+e2e_key_on_cell 0 0 8 && act pankey 0 0 8
+e2e_key_on_cell 1 10 3 && act pankey 1 10 3
+e2e_key_on_cell 1 14 Delete && act slot 1 14 5
+e2e_key_on_cell 0 4 F5 && act copy 0 4
+e2e_key_on_cell "$LAST" 14 F6 && act paste "$LAST" 14
+e2e_key_on_cell 1 6 F6 && act paste 1 6
 e2e_screenshot composed
 
-click_tab 5
+e2e_click_tab 5
 pattern_button store 0 a
 pattern_button store 1 b
 pattern_button store "$LAST" c
@@ -229,20 +205,16 @@ mapfile -t bitmaps < <(ls -U "$RUN_DIR/userbitmaps" | grep -i '\.bmp$')
 for ((index = 0; index < ${#bitmaps[@]}; index++)); do
   [ "${bitmaps[index]}" = thump.bmp ] && break
 done
-e2e_move_to "$(palette_x 3)" $PALETTE_Y
-e2e_button_down 3
-e2e_wait_editor " menu 9 "
-e2e_move_to "$(palette_x 3)" $((595 - 10 * index))
+e2e_open_bitmap_menu 3 "$index"
 e2e_screenshot bitmap-menu
-e2e_button_up 3
-e2e_wait_editor " menu -1 "
+e2e_close_bitmap_menu
 e2e_wait_for_log '^userbitmaps/thump\.bmp$'
 act bitmap 9 userbitmaps/thump.bmp
 composing_to=$(e2e_capture_size)
 
-click_until 55 677 " song-mode 1 "
-click_until "$(mute_button_x 1)" 676 " mute 01"
-click_until "$(mute_button_x 1)" 676 " mute 0+ carried"
+e2e_set_song_mode 1
+e2e_click_until "$(e2e_mute_button_x 1)" 676 " mute 01"
+e2e_click_until "$(e2e_mute_button_x 1)" 676 " mute 0+ carried"
 e2e_note "$(seconds_since_start) s: user bitmap loaded, song mode on, track 2 muted and unmuted"
 
 save_as a
@@ -250,18 +222,18 @@ GROOVE1=$SAVED_NAME
 e2e_note "$(seconds_since_start) s: saved as $GROOVE1"
 
 # ---- The second song: tones on cleared tracks, patterns and tempo anew ----
-click_until 55 677 " song-mode 0 "
-click_tab 5
+e2e_set_song_mode 0
+e2e_click_tab 5
 for t in 0 1 "$LAST"; do pattern_button load "$t" x; done
-click_tab 1
+e2e_click_tab 1
 drop 0 0 0
 drop 0 0 8
 drop 10 1 4
 drop 10 "$LAST" 12
 second_from=$(e2e_capture_from_now)
 note_drag 1 4 3 7 # G3
-key_on_cell 0 8 m && act semitone 0 8 11
-click_tab 5
+e2e_key_on_cell 0 8 m && act semitone 0 8 11
+e2e_click_tab 5
 pattern_button store 0 a
 pattern_button store 1 d
 pattern_button store "$LAST" b
@@ -280,7 +252,7 @@ GROOVE2=$SAVED_NAME
 e2e_note "$(seconds_since_start) s: second song saved as $GROOVE2"
 
 # ---- groove1 back from the song list ----
-click_tab 6
+e2e_click_tab 6
 e2e_wait_editor ' song 0 name '
 e2e_load_song "$GROOVE1.tlp"
 e2e_wait_for_log '^load tempo$'
@@ -288,9 +260,9 @@ e2e_wait_editor ' tempo 5501 '
 # Song mode on, and the position set to 98: the next pattern end plays
 # position 99 (the empty pattern X, in which every voice dies away), the one
 # after it position 0, where the exporter starts.
-click_until 55 677 " song-mode 1 "
+e2e_set_song_mode 1
 compare_from=$(($(e2e_capture_size) / 8 - 44100))
-click_until 995 695 " position 98 "
+e2e_click_until 995 695 " position 98 "
 e2e_wait_editor ' position 0 ' 10
 e2e_screenshot groove1-playing
 e2e_note "$(seconds_since_start) s: groove1 loaded and playing from position 0"
@@ -306,9 +278,7 @@ if [ $? = 3 ]; then
   e2e_wait_capture $(((AT + RENDER_FRAMES) * 8))
 fi
 
-e2e_press_escape
-e2e_wait_for_exit 10
-[ "$APP_STATUS" = 0 ] || e2e_fail "the program ended with status $APP_STATUS"
+e2e_quit_with_escape
 e2e_expect_complete_capture
 if grep -Eq 'Sanitizer|runtime error' "$E2E_DIR/app.log"; then
   e2e_fail "a sanitizer reported: $(grep -Em1 'Sanitizer|runtime error' "$E2E_DIR/app.log")"

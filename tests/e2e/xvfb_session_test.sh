@@ -43,8 +43,7 @@ e2e_note "Xvfb on $DISPLAY, test folder $E2E_DIR"
 e2e_start_program "$PROGRAM" -u SDL_VIDEODRIVER
 
 # ---- The window ----
-WID=$(timeout 20 xdotool search --sync --name '^Tessaloop$' 2>/dev/null | head -n 1)
-[ -n "$WID" ] || e2e_fail "no window titled Tessaloop"
+e2e_find_window 20
 [ "$(xdotool getwindowname "$WID")" = "Tessaloop" ] || e2e_fail "the title is not Tessaloop"
 GEOMETRY=$(xwininfo -id "$WID")
 echo "$GEOMETRY" | grep -Eq 'Width: 1024$' || e2e_fail "the window is not 1024 wide: $GEOMETRY"
@@ -53,11 +52,7 @@ echo "$GEOMETRY" | grep -Eq 'Absolute upper-left X: +0$' || e2e_fail "not at the
 echo "$GEOMETRY" | grep -Eq 'Absolute upper-left Y: +0$' || e2e_fail "not at the top edge"
 e2e_note "window $WID: Tessaloop, 1024 x 768 at (0, 0)"
 
-for ((i = 0; i < 100; i++)); do
-  [ "$(xdotool getwindowfocus 2>/dev/null)" = "$WID" ] && break
-  sleep 0.05
-done
-[ "$(xdotool getwindowfocus 2>/dev/null)" = "$WID" ] || e2e_fail "the window did not get the focus"
+e2e_wait_for_focus
 
 # ---- Start-up and the first frame ----
 e2e_wait_for_log '^DirectInput Mouse SetCooperativeLevel established$' 20

@@ -68,19 +68,11 @@ if [ -n "$ASAN_RUNTIME" ]; then
     "LSAN_OPTIONS=suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp:print_suppressions=0")
 fi
 
-e2e_prepare_run_folder "$SOURCE_DIR" "$PACER"
-cp "$SOURCE_DIR"/userbitmaps/*.bmp "$RUN_DIR/userbitmaps/"
-BITMAPS=$(find "$RUN_DIR/userbitmaps" -maxdepth 1 -name '*.bmp' | wc -l)
 # The pacer as a sound card: a card's buffer, gaps counted, figures at the end.
 REPORT="$E2E_DIR/device.txt"
-cat >"$E2E_DIR/asound.conf" <<EOF
-pcm.!default {
-    type file
-    slave.pcm { type null }
-    file "|$PACER $CAPTURE $((RATE * 8)) $REPORT"
-    format "raw"
-}
-EOF
+e2e_prepare_run_folder "$SOURCE_DIR" "$PACER" "$REPORT"
+cp "$SOURCE_DIR"/userbitmaps/*.bmp "$RUN_DIR/userbitmaps/"
+BITMAPS=$(find "$RUN_DIR/userbitmaps" -maxdepth 1 -name '*.bmp' | wc -l)
 
 "$SOAK_INPUT" "$SECONDS_WANTED" "$SEED" "$TRACKS" "$BITMAPS" >"$E2E_DIR/input.xdo" \
   2>"$E2E_DIR/plan.txt" || e2e_fail "soak_input failed"
@@ -96,8 +88,7 @@ e2e_note "plan: seed $SEED, $(wc -l <"$E2E_DIR/input.xdo") input steps over $PLA
 
 e2e_start_xvfb
 e2e_start_program "$PROGRAM" -u SDL_VIDEODRIVER "${SANITIZER_ENV[@]}"
-e2e_wait_for_window 60
-e2e_wait_editor '^trace editor: tab 1 ' 60
+e2e_wait_for_editor 60 60
 
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$APP_PID/status" 2>/dev/null; }
 RSS_LOG="$E2E_DIR/rss.txt"
@@ -118,8 +109,7 @@ for ((chunk = 0; chunk < CHUNKS; chunk++)); do
   # and nothing dragged, carried or open.
   timeout 120 xdotool "$(printf '%s/chunk-%04d.xdo' "$E2E_DIR" "$chunk")" >>"$E2E_DIR/xdotool.log" 2>&1 ||
     e2e_fail "xdotool failed on chunk $chunk: $(tail -n 3 "$E2E_DIR/xdotool.log")"
-  xdotool keydown F12
-  e2e_wait_input ' keys( [0-9A-F]{2})* 58( |$)' 30
+  e2e_key_down F12 30
   e2e_wait_input ' buttons 0 0 0 0 keys 58$' 1
   e2e_key_up F12
   e2e_wait_editor ' tempo-drag (0|-1) .* carried -1 menu -1 ' 30

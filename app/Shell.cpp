@@ -8,112 +8,25 @@
 #include <cstring>
 #include <string>
 
-#include "display/DebugLog.h"
+#include "base/DebugLog.h"
 #include "display/Display.h"
+#include "editor/Editor.h"
 #include "input/InputState.h"
+#include "sound/Palette.h"
 #include "sound/Sequencer.h"
 
 #ifdef TESSALOOP_TRACE_INPUT
-#include <cstring>
+#include "app/TestTrace.h"
 #endif
 
 namespace tessaloop {
 
-Display* g_Display = nullptr;
-InputState* g_InputState = nullptr;
-Sequencer* g_Sequencer = nullptr;
-
 namespace {
 
-#ifdef TESSALOOP_TRACE_INPUT
-// A build for the end-to-end tests writes what reached the input state into
-// the debug log whenever it changes, so that a test can see that real key
-// presses and mouse motion arrived, and when the click hold and the key delay
-// have run out; every 64th frame, its number, so that a test can wait for
-// frames to have run; and, at the end, how many frames ran in how long.
-class Trace {
- public:
-  void AfterFrame(const InputState& input, uint32_t now) {
-    if (m_Frames++ == 0) m_FirstFrame = now;
-    m_LastFrame = now;
-    if (m_Frames % 64 == 0) WriteDebugLog(("trace frame: " + std::to_string(m_Frames)).c_str());
-    char line[1024];
-    int n = std::snprintf(
-        line, sizeof line,
-        "trace input: hold %d delay %d pointer %d %d motion %d %d buttons %d %d %d %d keys",
-        input.m_ClickDelay, input.m_KeyDelay, input.m_MouseX, input.m_MouseY, input.m_MotionX,
-        input.m_MotionY, input.m_Buttons[0], input.m_Buttons[1], input.m_Buttons[2],
-        input.m_Buttons[3]);
-    for (int code = 0; code < 256 && n < static_cast<int>(sizeof line) - 4; ++code) {
-      if (input.m_Keys[code] & 0x80) n += std::snprintf(line + n, sizeof line - n, " %02X", code);
-    }
-    if (std::strcmp(line, m_Last) == 0) return;
-    std::memcpy(m_Last, line, sizeof line);
-    WriteDebugLog(line);
-  }
-
-  void Frames() const {
-    WriteDebugLog(("trace frames: " + std::to_string(m_Frames) + " in " +
-                   std::to_string(m_LastFrame - m_FirstFrame) + " ms")
-                      .c_str());
-  }
-
- private:
-  char m_Last[1024] = {};
-  int64_t m_Frames = 0;
-  uint32_t m_FirstFrame = 0;
-  uint32_t m_LastFrame = 0;
-};
-Trace g_Trace;
-
-// The editor's state that a test drives and cannot see in the input: the tab,
-// the tempo and its drag, song mode and position, the mute buttons, what is
-// carried or open, the current cell and its octave, the song name and the song
-// list's choice.
-// Written whenever any of it changes, so a test can wait for an edit to be
-// taken.
-class EditorTrace {
- public:
-  void AfterFrame(const Sequencer& seq) {
-    std::string line = "trace editor: tab " + std::to_string(seq.m_Tab) + " tempo " +
-                       std::to_string(seq.m_SamplesPerStep.Load()) + " song-mode " +
-                       std::to_string(seq.m_SongMode.Load()) + " tempo-drag " +
-                       std::to_string(seq.m_TempoDrag) + " position " +
-                       std::to_string(seq.m_Position.Load()) + " mute ";
-    for (int t = 0; t < seq.TrackCount(); ++t)
-      line += seq.GetTrack(t).m_Mute ? '1' : '0';
-    const int octave =
-        seq.m_SelectedTrack >= 0 && seq.m_SelectedStep >= 0
-            ? seq.GetTrack(seq.m_SelectedTrack).m_Cells[seq.m_SelectedStep].m_Octave.Load()
-            : -1;
-    line += " carried " + std::to_string(seq.m_PaletteDrag) + " menu " +
-            std::to_string(seq.m_PaletteReplace) + " cell " + std::to_string(seq.m_SelectedTrack) +
-            " " + std::to_string(seq.m_SelectedStep) + " octave " + std::to_string(octave) +
-            " song " + std::to_string(seq.m_SelectedSong) + " name \"" +
-            std::string(seq.m_Name, strnlen(seq.m_Name, sizeof seq.m_Name)) + "\"";
-    if (line == m_Last) return;
-    m_Last = line;
-    WriteDebugLog(line.c_str());
-  }
-
- private:
-  std::string m_Last;
-};
-EditorTrace g_EditorTrace;
-
-void TraceEvent(const char* what) {
-  WriteDebugLog((std::string("trace event: ") + what).c_str());
-}
-
-void TraceAudioStopped(const Sequencer& sequencer) {
-  WriteDebugLog(
-      ("trace audio: stopped after " + std::to_string(sequencer.CallbackFrames()) + " frames")
-          .c_str());
-  g_Trace.Frames();
-}
-#else
+#ifndef TESSALOOP_TRACE_INPUT
 void TraceEvent(const char*) {}
 void TraceAudioStopped(const Sequencer&) {}
+void TraceFrame(const Editor&, uint32_t) {}
 #endif
 
 constexpr const char* kDataFolder = "data";
@@ -144,12 +57,9 @@ std::string WhyNoDataFolder() {
 Shell::Shell(Platform& platform, int trackCount, bool fullScreen)
     : m_Platform(platform), m_TrackCount(trackCount), m_FullScreen(fullScreen) {}
 
-Shell::~Shell() {
-  // Only reached in tests: leave no reference to objects that are gone.
-  if (g_Sequencer == m_Sequencer.get()) g_Sequencer = nullptr;
-  if (g_InputState == m_Input.get()) g_InputState = nullptr;
-  if (g_Display == m_Display.get()) g_Display = nullptr;
-}
+// Only reached in tests. The members go in reverse order: the editor and the
+// Sequencer before the Display and the Palette they use.
+Shell::~Shell() = default;
 
 bool Shell::Start() {
   // 0. The program's own folder, before anything is shown or written.
@@ -159,9 +69,10 @@ bool Shell::Start() {
     return false;
   }
 
-  // 1. The Display: size, depth and full-screen flag; nothing drawn yet.
-  m_Display = std::make_unique<Display>(m_Platform, m_FullScreen);
-  g_Display = m_Display.get();
+  // 1. The palette of sounds, and the Display, which shows their pictures:
+  // size, depth and full-screen flag; nothing drawn yet.
+  m_Palette = std::make_unique<Palette>();
+  m_Display = std::make_unique<Display>(m_Platform, m_FullScreen, *m_Palette);
 
   // 2. The main window, its size taken from the Display.
   WindowSettings settings;
@@ -192,14 +103,13 @@ bool Shell::Start() {
 
   // 5. Keyboard and mouse.
   m_Input = std::make_unique<InputState>(m_Platform, m_Display->m_Width, m_Display->m_Height);
-  g_InputState = m_Input.get();
   m_Input->CreateDevices();
 
-  // 6. The Sequencer; its construction ends by starting the sound, which runs
-  // on its own from here on, whatever the loop does.
-  m_Sequencer = std::make_unique<Sequencer>(
-      SequencerSetup{m_TrackCount, &m_Display->m_Wavetables, m_Display.get(), m_Input.get(), true});
-  g_Sequencer = m_Sequencer.get();
+  // 6. The Sequencer and the editor that drives it; then the sound, which
+  // runs on its own from here on, whatever the loop does.
+  m_Sequencer = std::make_unique<Sequencer>(SequencerSetup{m_TrackCount, m_Palette.get(), false});
+  m_Editor = std::make_unique<Editor>(*m_Sequencer, *m_Display, *m_Input);
+  m_Sequencer->StartAudio();
   return true;
 }
 
@@ -290,11 +200,8 @@ void Shell::Close() {
 }
 
 void Shell::RunFrame() {
-  m_Sequencer->Frame();
-#ifdef TESSALOOP_TRACE_INPUT
-  g_Trace.AfterFrame(*m_Input, m_Platform.Milliseconds());
-  g_EditorTrace.AfterFrame(*m_Sequencer);
-#endif
+  m_Editor->Frame();
+  TraceFrame(*m_Editor, m_Platform.Milliseconds());
   m_Display->CountFrame();
   m_Display->Present();
   ++m_FramesRun;

@@ -8,15 +8,10 @@
 namespace tessaloop {
 
 class Display;
+class Editor;
 class InputState;
+class Palette;
 class Sequencer;
-
-// The three application objects, reachable from anywhere on the interface
-// thread. Each is set once, as start-up makes its object, and never cleared:
-// the objects live until the process ends.
-extern Display* g_Display;
-extern InputState* g_InputState;
-extern Sequencer* g_Sequencer;
 
 // The program's life: start-up in a fixed order, the loop that alternates
 // between window events and editor frames, and the way out.
@@ -28,13 +23,13 @@ class Shell {
   Shell(const Shell&) = delete;
   Shell& operator=(const Shell&) = delete;
 
-  // Makes, in this order, the Display, the window (shown), the Display's
-  // set-up, the InputState with its devices and the Sequencer, whose
-  // construction starts the sound. False when the program cannot be used: no
+  // Makes, in this order, the Palette and the Display, the window (shown),
+  // the Display's set-up, the InputState with its devices, the Sequencer and
+  // the Editor, then starts the sound. False when the program cannot be used: no
   // data/ folder in the working folder (nothing is made or written), no
   // window, or no font sheet to draw with. The reason is then on stderr (and,
   // but for the first, in the debug log), and neither the InputState nor the
-  // Sequencer exists.
+  // Sequencer nor the Editor exists.
   bool Start();
 
   // Runs until the window is gone and returns the exit code.
@@ -48,6 +43,7 @@ class Shell {
   Display* GetDisplay() const { return m_Display.get(); }
   InputState* GetInput() const { return m_Input.get(); }
   Sequencer* GetSequencer() const { return m_Sequencer.get(); }
+  Editor* GetEditor() const { return m_Editor.get(); }
   bool Active() const { return m_Active != 0; }
   // Frames drawn so far.
   int64_t FramesRun() const { return m_FramesRun; }
@@ -63,9 +59,11 @@ class Shell {
   Platform& m_Platform;
   const int m_TrackCount;
   const bool m_FullScreen;
+  std::unique_ptr<Palette> m_Palette;
   std::unique_ptr<Display> m_Display;
   std::unique_ptr<InputState> m_Input;
   std::unique_ptr<Sequencer> m_Sequencer;
+  std::unique_ptr<Editor> m_Editor;
   // Non-zero while the program is the active one; frames run only then.
   int32_t m_Active = 1;
   int64_t m_FramesRun = 0;

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "display/BmpWriter.h"
-#include "display/DebugLog.h"
+#include "base/BmpWriter.h"
+#include "base/DebugLog.h"
 
 namespace tessaloop {
 
@@ -17,19 +17,26 @@ int SurfaceBits(bool fullScreen) {
 
 }  // namespace
 
-Display::Display(Platform& platform, bool fullScreen)
+Display::Display(Platform& platform, bool fullScreen, Palette& palette)
     : m_FullScreen(fullScreen),
       m_Platform(platform),
+      m_Palette(palette),
       m_BuildFullScreen(fullScreen),
-      m_PixelBits(SurfaceBits(fullScreen)),
-      m_ScratchTable(new float[kTableLength]) {}
+      m_PixelBits(SurfaceBits(fullScreen)) {
+  m_Palette.SetPictures(this);
+}
+
+// A Display made to replace this one over the same palette has taken the
+// pictures over already.
+Display::~Display() {
+  if (m_Palette.Pictures() == this) m_Palette.SetPictures(nullptr);
+}
 
 int Display::Setup() {
   StartDebugLog();
 
   m_Width = kScreenWidth;
   m_Height = kScreenHeight;
-  m_BitDepth = 16;
   m_FullScreen = m_BuildFullScreen;
   m_LastTime = m_ThisTime = m_Elapsed = m_FrameDelta = m_FrameCount = m_FramesPerSecond = 0;
 
@@ -71,12 +78,6 @@ int Display::Present() {
   }
   // Every frame is drawn on white. All ones is white in both pixel formats.
   FillSurface(-1, kWhite);
-  return 0;
-}
-
-// Software surfaces live in the program's own memory and are never taken away
-// by the system, so there is nothing to restore.
-int Display::RestoreSurfaces() {
   return 0;
 }
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "display/Surface.h"
-#include "display/WavetableBank.h"
 #include "platform/Platform.h"
+#include "sound/Palette.h"
 
 namespace tessaloop {
 
@@ -27,13 +27,16 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBlack = 0x000000;
 
 // The screen side of the program: the back buffer every frame is drawn into,
-// one surface per slot, the slot names and the wavetable bank (one load makes a
-// bitmap both a picture and a sound), the frame-rate counter, and drawing.
-class Display {
+// one surface per slot, the frame-rate counter, and drawing. The sounds and
+// names of the slots are the engine's Palette; the Display takes part in each
+// of its loads, so that a slot's picture and sound change together.
+class Display : public PaletteSlotPictures {
  public:
   // fullScreen picks the 16-bit format and full-screen presenting; otherwise
-  // surfaces are 32-bit and the program runs in a window.
-  Display(Platform& platform, bool fullScreen);
+  // surfaces are 32-bit and the program runs in a window. The Display shows
+  // the pictures of palette's loads from now on.
+  Display(Platform& platform, bool fullScreen, Palette& palette);
+  ~Display() override;
   Display(const Display&) = delete;
   Display& operator=(const Display&) = delete;
 
@@ -48,16 +51,12 @@ class Display {
   int Setup();
   // Hands the back buffer to the platform, then clears it to white.
   int Present();
-  int RestoreSurfaces();
   // Fills the back buffer (slot -1) or a slot surface with a pixel value.
   void FillSurface(int slot, uint32_t pixel);
   void CountFrame();
 
   // ---- Slots ----
-  // Loads a bitmap into a palette slot: picture (210 x 210, shown at 64 x 64),
-  // name and wavetable. False, changing nothing, when it cannot be loaded or
-  // the path does not fit a slot name.
-  bool LoadPaletteSlot(int slot, const char* path);
+  // The palette's start-up sounds with their pictures, then the screen art.
   void LoadDefaultBitmaps();
   // A picture of the start-up set that could not be loaded, and why.
   struct MissingPicture {
@@ -91,11 +90,8 @@ class Display {
   // ---- Members ----
   int32_t m_Width = kScreenWidth;
   int32_t m_Height = kScreenHeight;
-  int32_t m_BitDepth = 16;
   bool m_FullScreen = false;
   std::unique_ptr<Surface> m_DDSSlots[kSlotCount];
-  char m_SlotNames[kSlotCount][kSlotNameLength] = {};
-  WavetableBank m_Wavetables;
   Surface m_DDSBack;
   uint32_t m_LastTime = 0;
   uint32_t m_ThisTime = 0;
@@ -105,6 +101,11 @@ class Display {
   uint32_t m_FramesPerSecond = 0;
 
  private:
+  // PaletteSlotPictures: a palette slot's picture (210 x 210, shown at
+  // 64 x 64), decoded aside and then put in place.
+  bool PreparePicture(int slot, const char* path) override;
+  void CommitPicture(int slot) override;
+
   // Decodes a bitmap and draws it into a new surface for the slot, writing the
   // load's log lines; null when it cannot. The slot itself is not touched, so a
   // caller can finish everything that may fail before replacing anything.
@@ -114,23 +115,14 @@ class Display {
   void DrawText(int x, int y, const char* text, int setTop, bool keyed);
 
   Platform& m_Platform;
+  Palette& m_Palette;
   const bool m_BuildFullScreen;  // the flag the Display was made with
   int m_PixelBits;
-  // Where a reload converts its table before it replaces the slot's samples.
-  std::unique_ptr<float[]> m_ScratchTable;
+  std::unique_ptr<Surface> m_PreparedPicture;
   // Every picture load decodes into this one image, so that loading a song's
   // seventeen pictures does not allocate a picture's worth of memory for each.
   DecodedImage m_Decoded;
   std::vector<MissingPicture> m_MissingPictures;
 };
-
-// Reads a bitmap file's pixel bytes as a one-second wavetable: 210 rows of 210
-// samples from the pixel-data offset, the first byte of every pixel (blue in a
-// 24-bit file), rows 632 bytes apart, each byte b giving (b - 128) / 128.
-// Bytes beyond the end of the file give 0. False, with the table untouched,
-// when the file cannot be read.
-bool ConvertBitmapToWavetable(const char* path, float* table);
-// The same over bytes already in memory.
-void ConvertBitmapBytesToWavetable(const uint8_t* bytes, size_t size, float* table);
 
 }  // namespace tessaloop

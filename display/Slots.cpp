@@ -1,13 +1,12 @@
-// The slots: loading bitmaps into slot surfaces, slot names and wavetables,
-// the pictures loaded at start-up, and colour keys.
+// The slots' pictures: the palette's pictures as its loads bring them, the
+// pictures loaded at start-up, the screen art, and colour keys.
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
-#include "display/DebugLog.h"
+#include "base/DebugLog.h"
+#include "base/RegularFile.h"
 #include "display/Display.h"
-#include "platform/RegularFile.h"
 
 namespace tessaloop {
 
@@ -15,18 +14,6 @@ namespace {
 
 constexpr int kPaletteSide = 210;     // palette bitmaps are loaded at 210 x 210 ...
 constexpr int kSlotSurfaceSide = 64;  // ... and shown at 64 x 64
-constexpr const char* kNoise = "data/noise.bmp";
-
-// Slots 3 to 20 at start-up, after every slot up to the selection frame has
-// been given the noise picture.
-constexpr const char* kStartupPalette[] = {
-    "data/notfound.bmp",   "data/max.bmp",          "data/min.bmp",          "data/square.bmp",
-    "data/stepsaw.bmp",    "data/stepsine.bmp",     "data/cellstar.bmp",     "data/noise-fade.bmp",
-    "data/pit.bmp",        "data/multi-circle.bmp", "data/noise-square.bmp", "data/grid.bmp",
-    "data/impulse.bmp",    "data/pattern1.bmp",     "data/small-square.bmp", "data/corner.bmp",
-    "data/multi-band.bmp", "data/slant.bmp",
-};
-constexpr int kFirstStartupPaletteSlot = 3;
 
 bool ValidSlot(int slot) {
   return slot >= 0 && slot < kSlotCount;
@@ -40,41 +27,13 @@ void LogBadSlot(const char* operation, int slot) {
 
 }  // namespace
 
-bool Display::LoadPaletteSlot(int slot, const char* path) {
-  if (!ValidSlot(slot)) {
-    LogBadSlot("LoadPaletteSlot", slot);
-    return false;
-  }
-  if (path == nullptr) return false;
-  // A slot name holds 31 characters and its terminator; a longer path would
-  // not survive a song file, so it is refused rather than cut short. strnlen
-  // also stops at the end of an entry of m_SlotNames that lost its terminator.
-  const size_t length = strnlen(path, kSlotNameLength);
-  if (length >= static_cast<size_t>(kSlotNameLength)) {
-    WriteDebugLog(
-        ("Path too long for a slot name: " + std::string(path, kSlotNameLength - 1) + "...")
-            .c_str());
-    return false;
-  }
-  // Our own copy: the song loader passes the slot's own name entry, which is
-  // rewritten below.
-  char name[kSlotNameLength] = {};
-  std::memcpy(name, path, length);
+bool Display::PreparePicture(int slot, const char* path) {
+  m_PreparedPicture = PrepareSlotSurface(slot, path, kPaletteSide, kPaletteSide);
+  return m_PreparedPicture != nullptr;
+}
 
-  // Everything that can fail happens before anything of the slot changes: the
-  // picture is decoded into a new surface and the sound into a scratch table.
-  std::unique_ptr<Surface> surface = PrepareSlotSurface(slot, name, kPaletteSide, kPaletteSide);
-  if (!surface) return false;
-  if (!ConvertBitmapToWavetable(name, m_ScratchTable.get())) {
-    WriteDebugLog("Bitmap file unreadable");
-    return false;
-  }
-
-  m_DDSSlots[slot] = std::move(surface);
-  std::memcpy(m_SlotNames[slot], name, sizeof name);
-  // Relaxed stores: the audio thread may be reading this very table.
-  m_Wavetables.StoreTable(slot, m_ScratchTable.get());
-  return true;
+void Display::CommitPicture(int slot) {
+  if (ValidSlot(slot) && m_PreparedPicture) m_DDSSlots[slot] = std::move(m_PreparedPicture);
 }
 
 void Display::LoadDefaultBitmaps() {
@@ -86,13 +45,8 @@ void Display::LoadDefaultBitmaps() {
     m_MissingPictures.push_back({path, WhyNotReadable(path)});
   };
 
-  // The load order is visible in the debug log and decides what a slot keeps
-  // when one of the files is missing: the noise picture and table.
-  for (int slot = 0; slot <= kSlotSelected; ++slot)
-    note(LoadPaletteSlot(slot, kNoise), kNoise);
-  int slot = kFirstStartupPaletteSlot;
-  for (const char* path : kStartupPalette)
-    note(LoadPaletteSlot(slot++, path), path);
+  // Every palette load brings its picture along (PreparePicture).
+  m_Palette.LoadStartupSounds(note);
 
   // Screen art: surfaces only, at each picture's own size. The font sheet and
   // the selection frame replace the noise surfaces of their slots but keep

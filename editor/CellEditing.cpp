@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "display/Display.h"
+#include "editor/Editor.h"
 #include "editor/Layout.h"
 #include "input/InputState.h"
 #include "input/KeyCodes.h"
@@ -25,10 +26,6 @@ constexpr uint8_t kSemitoneKeys[12] = {key::kZ, key::kS, key::kX, key::kD, key::
 constexpr uint8_t kOneToNine[9] = {key::k1, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A};
 constexpr float kPanByDigit[9] = {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f, 0.9f};
 
-constexpr float kParameterMin = 0.01f;
-constexpr float kParameterMax = 0.99f;
-constexpr int kMaxOctave = 10;  // only the Up key goes this high; the mouse and digits stop at 9
-
 float ClampHandle(float offset) {
   return std::clamp(offset, kHandleMin, kHandleMax);
 }
@@ -36,8 +33,8 @@ float ClampHandle(float offset) {
 // A cell parameter from the pointer's offset in the cell, as a fraction of it.
 float ParameterFromOffset(int offset) {
   const float value = static_cast<float>(offset) / static_cast<float>(kCellSize);
-  if (value > kParameterMax) return kParameterMax;
-  if (value < kParameterMin) return kParameterMin;
+  if (value > kMaxParameter) return kMaxParameter;
+  if (value < kMinParameter) return kMinParameter;
   return value;
 }
 
@@ -49,24 +46,24 @@ void DrawHandle(Display& display, const Cell& cell, float xFraction, float yFrac
                           static_cast<int>(static_cast<float>(cell.m_Y) + py), "8");
 }
 
-bool IsCurrentCell(const Sequencer& seq, const Cell& cell) {
-  return seq.m_SelectedStep * kCellSize == cell.m_X && RowY(seq.m_SelectedTrack) == cell.m_Y;
+bool IsCurrentCell(const Editor& editor, const Cell& cell) {
+  return editor.m_SelectedStep * kCellSize == cell.m_X && RowY(editor.m_SelectedTrack) == cell.m_Y;
 }
 
 }  // namespace
 
-void DrawCell(Display& display, const Sequencer& seq, const Cell& cell) {
+void DrawCell(Display& display, const Editor& editor, const Cell& cell) {
   const int x0 = cell.m_X;
   const int y0 = cell.m_Y;
   const int slot = cell.m_Slot;
   const bool sounding = slot > kRestSlot;
   if (sounding) display.BlitSlot(x0, y0, slot, kCellRect, false);
   // Rests get the frame too, so an empty cell can be seen to be current.
-  if (IsCurrentCell(seq, cell) && seq.m_PaletteReplace == -1)
+  if (IsCurrentCell(editor, cell) && editor.m_PaletteReplace == -1)
     display.BlitSlot(x0, y0, kSlotSelected, kCellRect, true);
   if (!sounding) return;
 
-  switch (seq.m_Tab) {
+  switch (editor.m_Tab) {
     case kTabNote: {
       // The octave reads upwards (0 at the bottom), the semitone rightwards.
       const int octave = cell.m_Octave;
@@ -97,80 +94,69 @@ void DrawCell(Display& display, const Sequencer& seq, const Cell& cell) {
   }
 }
 
-void DrawTrack(Display& display, const Sequencer& seq, const Track& track) {
+void DrawTrack(Display& display, const Editor& editor, const Track& track) {
   for (const Cell& cell : track.m_Cells)
-    DrawCell(display, seq, cell);
+    DrawCell(display, editor, cell);
 }
 
-void DragEditCell(const InputState& input, int tab, Cell& cell) {
-  const int dx = input.m_MouseX - cell.m_X;
-  const int dy = input.m_MouseY - cell.m_Y;
+void DragEditCell(const InputState& input, int tab, int cellX, int cellY, CellSound& sound) {
+  const int dx = input.m_MouseX - cellX;
+  const int dy = input.m_MouseY - cellY;
   switch (tab) {
     case kTabNote:
-      cell.m_Semitone = std::min(dx / kSemitoneStep, 11);
-      cell.m_Octave = (kCellSize - dy) / 7;  // 9 at the top edge, 0 at the bottom
-      cell.SetNote();
+      sound.semitone = std::min(dx / kSemitoneStep, kMaxSemitone);
+      sound.octave = (kCellSize - dy) / 7;  // 9 at the top edge, 0 at the bottom
       break;
     case kTabEnvelope:
-      cell.m_Attack = ParameterFromOffset(dx);
-      cell.m_Decay = ParameterFromOffset(dy);
+      sound.attack = ParameterFromOffset(dx);
+      sound.decay = ParameterFromOffset(dy);
       break;
     case kTabSlide:
-      cell.m_SlideLength = ParameterFromOffset(dx);
-      cell.m_Slide = ParameterFromOffset(dy);
+      sound.slideLength = ParameterFromOffset(dx);
+      sound.slide = ParameterFromOffset(dy);
       break;
     case kTabPan:
-      cell.m_Pan = ParameterFromOffset(dx);
+      sound.pan = ParameterFromOffset(dx);
       break;
     default:
       break;
   }
-  KeyEditCell(input, tab, cell);
+  KeyEditCell(input, tab, sound);
 }
 
-void KeyEditCell(const InputState& input, int tab, Cell& cell) {
+void KeyEditCell(const InputState& input, int tab, CellSound& sound) {
   // Several held keys are all applied in this order, so the last one wins.
-  if (input.KeyDown(key::kDelete)) cell.m_Slot = kRestSlot;
+  if (input.KeyDown(key::kDelete)) sound.slot = kRestSlot;
   if (tab == kTabNote) {
-    for (int semitone = 0; semitone < 12; ++semitone) {
-      if (!input.KeyDown(kSemitoneKeys[semitone])) continue;
-      cell.m_Semitone = semitone;
-      cell.SetNote();
-    }
-    if (input.KeyDown(key::kUp) && cell.m_Octave < kMaxOctave) {
-      cell.m_Octave = cell.m_Octave + 1;
-      cell.SetNote();
-    }
-    if (input.KeyDown(key::kDown) && cell.m_Octave > 0) {
-      cell.m_Octave = cell.m_Octave - 1;
-      cell.SetNote();
-    }
-    for (int digit = 1; digit <= 9; ++digit) {
-      if (!input.KeyDown(kOneToNine[digit - 1])) continue;
-      cell.m_Octave = digit;
-      cell.SetNote();
-    }
-    if (input.KeyDown(key::k0)) {
-      cell.m_Octave = 0;
-      cell.SetNote();
-    }
+    for (int semitone = 0; semitone < 12; ++semitone)
+      if (input.KeyDown(kSemitoneKeys[semitone])) sound.semitone = semitone;
+    if (input.KeyDown(key::kUp) && sound.octave < kMaxOctave) sound.octave = sound.octave + 1;
+    if (input.KeyDown(key::kDown) && sound.octave > 0) sound.octave = sound.octave - 1;
+    for (int digit = 1; digit <= 9; ++digit)
+      if (input.KeyDown(kOneToNine[digit - 1])) sound.octave = digit;
+    if (input.KeyDown(key::k0)) sound.octave = 0;
   }
   if (tab == kTabPan) {
     for (int digit = 1; digit <= 9; ++digit)
-      if (input.KeyDown(kOneToNine[digit - 1])) cell.m_Pan = kPanByDigit[digit - 1];
+      if (input.KeyDown(kOneToNine[digit - 1])) sound.pan = kPanByDigit[digit - 1];
   }
 }
 
-void CurrentCellStep(Sequencer& seq, InputState& input) {
+void CurrentCellStep(Editor& editor) {
+  Sequencer& seq = editor.Seq();
+  InputState& input = editor.Input();
   const bool leftHeld = input.LeftButton(0) != 0;
-  if (seq.m_PaletteDrag == -1 && leftHeld && seq.m_SelectedStep >= 0 && seq.m_SelectedTrack >= 0 &&
-      seq.m_SelectedTrack < seq.TrackCount()) {
+  if (editor.m_PaletteDrag == -1 && leftHeld && editor.m_SelectedStep >= 0 &&
+      editor.m_SelectedTrack >= 0 && editor.m_SelectedTrack < seq.TrackCount()) {
     // A drag: the pointer cannot leave the cell while the button is held.
-    const int left = seq.m_SelectedStep * kCellSize;
-    const int top = RowY(seq.m_SelectedTrack);
+    const int left = editor.m_SelectedStep * kCellSize;
+    const int top = RowY(editor.m_SelectedTrack);
     input.m_MouseX = std::clamp(input.m_MouseX, left, left + kCellSize);
     input.m_MouseY = std::clamp(input.m_MouseY, top, top + kCellSize);
-    DragEditCell(input, seq.m_Tab, seq.GetTrack(seq.m_SelectedTrack).m_Cells[seq.m_SelectedStep]);
+    const Cell& cell = seq.GetTrack(editor.m_SelectedTrack).m_Cells[editor.m_SelectedStep];
+    CellSound sound = cell.Sound();
+    DragEditCell(input, editor.m_Tab, cell.m_X, cell.m_Y, sound);
+    seq.SetCell(editor.m_SelectedTrack, editor.m_SelectedStep, sound);
   } else {
     // Hover: the cell whose inside holds the pointer; pixels on a cell's left
     // or top edge belong to no cell.
@@ -180,24 +166,21 @@ void CurrentCellStep(Sequencer& seq, InputState& input) {
       for (int s = 0; s < kStepsPerPattern; ++s) {
         const Cell& cell = seq.GetTrack(t).m_Cells[s];
         if (cell.m_X < x && x < cell.m_X + kCellSize && cell.m_Y < y && y < cell.m_Y + kCellSize) {
-          seq.m_SelectedStep = s;
-          seq.m_SelectedTrack = t;
+          editor.m_SelectedStep = s;
+          editor.m_SelectedTrack = t;
         }
       }
     }
   }
 
-  if (seq.m_SelectedStep < 0 || seq.m_SelectedTrack < 0 || seq.m_PaletteReplace != -1) return;
-  Cell& cell = seq.GetTrack(seq.m_SelectedTrack).m_Cells[seq.m_SelectedStep];
-  if (input.KeyDown(key::kF5)) {
-    seq.m_Clipboard.CopySoundFrom(cell);
-    seq.m_Clipboard.UpdateFrequency();
-  }
-  if (input.KeyDown(key::kF6)) {
-    cell.CopySoundFrom(seq.m_Clipboard);
-    cell.UpdateFrequency();
-  }
-  KeyEditCell(input, seq.m_Tab, cell);
+  const int track = editor.m_SelectedTrack;
+  const int step = editor.m_SelectedStep;
+  if (step < 0 || track < 0 || editor.m_PaletteReplace != -1) return;
+  CellSound sound = seq.GetTrack(track).m_Cells[step].Sound();
+  if (input.KeyDown(key::kF5)) editor.m_Clipboard = sound;
+  if (input.KeyDown(key::kF6)) sound = editor.m_Clipboard;
+  KeyEditCell(input, editor.m_Tab, sound);
+  seq.SetCell(track, step, sound);
 }
 
 }  // namespace tessaloop

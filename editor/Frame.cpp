@@ -1,14 +1,13 @@
-// The editor: one Frame per turn of the main loop draws the whole screen anew
-// from the song and applies the user's edits to it. Every control is a fixed
-// rectangle tested against the pointer, every key a held level, and the fixed
-// order of the steps below settles which control wins where two overlap.
+// The editor's frame: every control is a fixed rectangle tested against the
+// pointer, every key a held level, and the fixed order of the steps below
+// settles which control wins where two overlap.
 
 #include <algorithm>
 #include <cstring>
 
-#include "display/DebugLog.h"
 #include "display/Display.h"
 #include "editor/CellEditing.h"
+#include "editor/Editor.h"
 #include "editor/Layout.h"
 #include "input/InputState.h"
 #include "input/KeyCodes.h"
@@ -19,10 +18,6 @@ namespace tessaloop {
 namespace {
 
 using namespace layout;
-
-bool Between(int value, int low, int high) {
-  return low < value && value < high;
-}
 
 // A pattern number as its one-character name: 1-26 are A-Z.
 void DrawPatternLetter(Display& display, int x, int y, int pattern, bool keyed) {
@@ -49,15 +44,18 @@ const TabArea& TabAreaOf(int tab) {
 
 }  // namespace
 
-void Sequencer::Frame() {
-  if (m_Display == nullptr || m_Input == nullptr) {
-    static bool reported = false;
-    if (!reported) WriteDebugLog("Editor frame skipped: no display or no input");
-    reported = true;
-    return;
-  }
-  Display& display = *m_Display;
-  InputState& input = *m_Input;
+Editor::Editor(Sequencer& seq, Display& display, InputState& input)
+    : m_Seq(seq), m_Display(display), m_Input(input) {
+  ListUserBitmaps(m_Bitmaps);
+  for (auto& name : m_Songs.names)
+    std::strcpy(name, "none");
+  m_NameLength = static_cast<int32_t>(std::strlen(m_Seq.m_Name));
+}
+
+void Editor::Frame() {
+  Display& display = m_Display;
+  InputState& input = m_Input;
+  Sequencer& seq = m_Seq;
 
   // 1. Input.
   input.Poll(m_TempoDrag);
@@ -80,12 +78,12 @@ void Sequencer::Frame() {
         if (m_Tab != kTabSongList) {
           m_Tab = kTabSongList;
           m_SelectedSong = 0;
-          ListSongs();
+          ListSongs(m_Songs);
         }
       } else {
         if (area.tab == kTabSongName && m_Tab != kTabSongName) m_SaveFailed = false;
         m_Tab = area.tab;
-        if (area.tab == kTabSongName) m_NameLength = static_cast<int32_t>(std::strlen(m_Name));
+        if (area.tab == kTabSongName) m_NameLength = static_cast<int32_t>(std::strlen(seq.m_Name));
       }
       break;
     }
@@ -97,9 +95,9 @@ void Sequencer::Frame() {
 
   // 6. The tracks, the pattern buttons of tab 5 over cells 0 and 1, and the
   // playing step over everything of its row.
-  const int step = std::clamp<int32_t>(m_Step, 0, kStepsPerPattern - 1);
-  for (int t = 0; t < m_TrackCount; ++t) {
-    Track& track = *m_Tracks[t];
+  const int step = std::clamp<int32_t>(seq.m_Step, 0, kStepsPerPattern - 1);
+  for (int t = 0; t < seq.TrackCount(); ++t) {
+    const Track& track = seq.GetTrack(t);
     DrawTrack(display, *this, track);
     if (m_Tab == kTabPatterns) {
       const int rowY = RowY(t);
@@ -115,10 +113,10 @@ void Sequencer::Frame() {
       const bool rowRange = Between(y, rowY, rowY + kButtonRegionBottomDY);
       if (rowRange && x < kSaveRegionRight) {
         display.DrawStringKeyed(kSaveHoverX, rowY + kButtonLetterDY, "0");
-        ForEachHeldLetter(input, [&](int n) { track.StorePattern(m_Bank, n); });
+        ForEachHeldLetter(input, [&](int n) { seq.StorePattern(t, n); });
       } else if (rowRange && Between(x, kLoadRegionLeft, kLoadRegionRight)) {
         display.DrawStringKeyed(kLoadHoverX, rowY + kButtonLetterDY, "1");
-        ForEachHeldLetter(input, [&](int n) { track.LoadPattern(m_Bank, n); });
+        ForEachHeldLetter(input, [&](int n) { seq.LoadPattern(t, n); });
       }
     }
     display.DrawStringKeyed(step * kCellSize + kPlayGlyphDX, RowY(t) + kPlayGlyphDY, "9");
@@ -132,20 +130,20 @@ void Sequencer::Frame() {
   }
 
   // 8. The current cell.
-  CurrentCellStep(*this, input);
+  CurrentCellStep(*this);
 
   // 9. Credit line.
   display.DrawString(kCreditX, kCreditY, "Tessaloop  F1 help");
 
   // 10. The arrangement rows (entry 100 of each row is never played, nor shown).
-  for (int t = 0; t < m_TrackCount; ++t)
+  for (int t = 0; t < seq.TrackCount(); ++t)
     for (int j = 0; j < kPlayedPositions; ++j)
       DrawPatternLetter(display, ColumnX(j), kArrangementY + t * kArrangementRowHeight,
-                        m_Arrangement[t][j], false);
+                        seq.m_Arrangement[t][j], false);
 
   // 11. Step and position, counted from 1.
-  display.DrawInt(kStepNumberX, kNumbersY, m_Step + 1);
-  display.DrawInt(kPositionNumberX, kNumbersY, m_Position + 1);
+  display.DrawInt(kStepNumberX, kNumbersY, seq.m_Step + 1);
+  display.DrawInt(kPositionNumberX, kNumbersY, seq.m_Position + 1);
 
   const int x = input.m_MouseX;
   const int y = input.m_MouseY;
@@ -155,36 +153,37 @@ void Sequencer::Frame() {
   if (Between(y, kPositionTop, kPositionBottom) && Between(x, kStripLeft, kStripRight)) {
     const int column = x / kColumnWidth - 1;
     display.DrawStringKeyed(ColumnX(column), kPositionY, "?");
-    if (input.LeftButton(kPositionClickHold)) m_Position = column;
+    // The position is where the clock plays, not part of the song.
+    if (input.LeftButton(kPositionClickHold)) seq.m_Position = column;
   }
-  display.DrawIntKeyed(ColumnX(m_Position), kPositionY, 6);
+  display.DrawIntKeyed(ColumnX(seq.m_Position), kPositionY, 6);
 
   // 13. Arrangement editing: letters typed with the pointer on a row, in any tab.
-  if (Between(y, kArrangementY, ArrangementBottom(m_TrackCount)) &&
+  if (Between(y, kArrangementY, ArrangementBottom(seq.TrackCount())) &&
       Between(x, kStripLeft, kStripRight)) {
     const int column = x / kColumnWidth - 1;
     const int t = (y - kArrangementY) / kArrangementRowHeight;
     const int rowY = kArrangementY + t * kArrangementRowHeight;
-    DrawPatternLetter(display, ColumnX(column), rowY, m_Arrangement[t][column], true);
-    ForEachHeldLetter(input, [&](int n) { m_Arrangement[t][column] = n; });
+    DrawPatternLetter(display, ColumnX(column), rowY, seq.m_Arrangement[t][column], true);
+    ForEachHeldLetter(input, [&](int n) { seq.SetArrangement(t, column, n); });
   }
 
   // 14. Song-mode toggle.
   if (Between(y, kSongModeTop, kSongModeBottom) && Between(x, kSongModeLeft, kSongModeRight)) {
     display.DrawStringKeyed(kSongModeX, kSongModeY, "<");
-    if (input.LeftButton(kToggleClickHold)) m_SongMode = m_SongMode ? 0 : 1;
+    if (input.LeftButton(kToggleClickHold)) seq.SetSongMode(seq.m_SongMode == 0);
   }
-  display.DrawStringKeyed(kSongModeX, kSongModeY, m_SongMode ? ">" : "=");
+  display.DrawStringKeyed(kSongModeX, kSongModeY, seq.m_SongMode ? ">" : "=");
 
   // 15. Tab 7: typing the name; Return saves under it and goes back to tab 1.
   // A save that fails keeps the tab open and says so beside the name, rather
   // than leave as if the song were safe.
   if (m_Tab == kTabSongName) {
     if (input.m_KeyDelay == 0) EnterName();
-    display.DrawString(kSongNameEntryX, kTitleTextY, m_Name);
+    display.DrawString(kSongNameEntryX, kTitleTextY, seq.m_Name);
     if (m_NameLength == kNameEntryFinished) {
-      m_NameLength = static_cast<int32_t>(std::strlen(m_Name));
-      m_SaveFailed = !SaveSong();
+      m_NameLength = static_cast<int32_t>(std::strlen(seq.m_Name));
+      m_SaveFailed = !SaveCurrentSong();
       if (!m_SaveFailed) m_Tab = kTabNote;
     }
     if (m_SaveFailed) display.DrawString(kSaveFailedX, kTitleTextY, "not saved");
@@ -195,20 +194,21 @@ void Sequencer::Frame() {
   if (m_Tab == kTabSongList) {
     m_SelectedSong = std::clamp<int32_t>(m_SelectedSong, 0, kListSize - 1);
     display.DrawInt(kSongNumberX, kTitleTextY, m_SelectedSong);
-    display.DrawString(kSongNameListX, kTitleTextY, m_SongNames[m_SelectedSong]);
+    display.DrawString(kSongNameListX, kTitleTextY, m_Songs.names[m_SelectedSong]);
     if (input.m_KeyDelay == 0) {
       const auto delay = static_cast<int32_t>(display.m_FramesPerSecond / 4);
       if (input.KeyDown(key::kLeft) && m_SelectedSong > 0) {
         m_SelectedSong = m_SelectedSong - 1;
         input.m_KeyDelay = delay;
-      } else if (input.KeyDown(key::kRight) && m_SelectedSong < m_SongCount - 1 &&
+      } else if (input.KeyDown(key::kRight) && m_SelectedSong < m_Songs.count - 1 &&
                  m_SelectedSong < kListSize - 1) {
         m_SelectedSong = m_SelectedSong + 1;
         input.m_KeyDelay = delay;
       }
       if (input.KeyDown(key::kReturn)) {
         m_Tab = kTabNote;
-        if (std::strstr(m_SongNames[m_SelectedSong], "none") == nullptr) LoadSong(m_SelectedSong);
+        if (std::strstr(m_Songs.names[m_SelectedSong], "none") == nullptr)
+          LoadListedSong(m_SelectedSong);
       }
     }
   }

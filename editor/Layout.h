@@ -9,6 +9,11 @@
 
 namespace tessaloop::layout {
 
+// Whether value lies strictly between low and high: how every region is hit.
+constexpr bool Between(int value, int low, int high) {
+  return low < value && value < high;
+}
+
 // ---- Pictures ----
 constexpr Rect kBarRect{0, 0, 512, 24};                // tab, tempo and title bars
 constexpr Rect kCellRect{0, 0, kCellSize, kCellSize};  // palette pictures, highlight frame

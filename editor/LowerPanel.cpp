@@ -7,8 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "display/DebugLog.h"
+#include "base/DebugLog.h"
 #include "display/Display.h"
+#include "editor/Editor.h"
 #include "editor/Layout.h"
 #include "input/InputState.h"
 #include "input/KeyCodes.h"
@@ -44,16 +45,12 @@ constexpr HelpLine kHelpLines[] = {
 
 constexpr const char* kUserBitmapFolder = "userbitmaps/";
 
-bool Between(int value, int low, int high) {
-  return low < value && value < high;
-}
-
 }  // namespace
 
-void Sequencer::LowerPanel() {
-  if (m_Display == nullptr || m_Input == nullptr) return;
-  Display& display = *m_Display;
-  InputState& input = *m_Input;
+void Editor::LowerPanel() {
+  Display& display = m_Display;
+  InputState& input = m_Input;
+  Sequencer& seq = m_Seq;
   const int x = input.m_MouseX;
   const int y = input.m_MouseY;
   const bool shift = input.KeyDown(key::kLeftShift);
@@ -75,7 +72,7 @@ void Sequencer::LowerPanel() {
   if (ctrl) m_TempoDragScale = 100;
 
   // 3. The tempo in steps per minute.
-  const int32_t samplesPerStep = std::max<int32_t>(m_SamplesPerStep, kMinSamplesPerStep);
+  const int32_t samplesPerStep = std::max<int32_t>(seq.m_SamplesPerStep, kMinSamplesPerStep);
   const float stepsPerMinute =
       static_cast<float>(kSampleRate) / static_cast<float>(samplesPerStep) * 60.0f;
   display.DrawFloat(kTempoX, kTempoY, stepsPerMinute);
@@ -92,24 +89,24 @@ void Sequencer::LowerPanel() {
       const double moved = static_cast<double>(input.m_PrevMouseY) - input.m_MotionY;
       const double next = std::trunc(static_cast<double>(samplesPerStep) -
                                      moved * static_cast<double>(m_TempoDragScale));
-      m_SamplesPerStep = static_cast<int32_t>(std::clamp(
-          next, static_cast<double>(kMinSamplesPerStep), static_cast<double>(kMaxSamplesPerStep)));
+      seq.SetTempo(static_cast<int32_t>(std::clamp(next, static_cast<double>(kMinSamplesPerStep),
+                                                   static_cast<double>(kMaxSamplesPerStep))));
       input.m_MotionY = input.m_PrevMouseY;
       input.m_MotionX = input.m_PrevMouseX;
     }
   }
 
   // 5. Mute buttons.
-  for (int t = 0; t < m_TrackCount; ++t) {
+  for (int t = 0; t < seq.TrackCount(); ++t) {
     const int bx = kMuteX + t * kMuteSpacing;
-    Track& track = *m_Tracks[t];
+    const Track& track = seq.GetTrack(t);
     display.DrawStringKeyed(bx, kMuteY, track.m_Mute ? "2" : "3");
     if (Between(x, bx, bx + kMuteWidth) && Between(y, kMuteTop, kMuteBottom)) {
       display.DrawStringKeyed(bx, kMuteY, "4");
       // The click is taken (and its hold started) before the carried sound or
       // the open menu is looked at, so a blocked click still holds.
       if (input.LeftButton(kToggleClickHold) && m_PaletteDrag == -1 && m_PaletteReplace == -1)
-        track.m_Mute = track.m_Mute ? 0 : 1;
+        seq.SetMute(t, track.m_Mute == 0);
     }
   }
 
@@ -122,8 +119,11 @@ void Sequencer::LowerPanel() {
   if (!input.LeftButton(0) && m_PaletteDrag > 0) {
     const int row = (y - kRowsTop) / kCellSize;  // above the rows counts as row 0
     const int column = x / kCellSize;
-    if (row >= 0 && row < m_TrackCount && column >= 0 && column < kStepsPerPattern)
-      m_Tracks[row]->m_Cells[column].m_Slot = m_PaletteDrag;
+    if (row >= 0 && row < seq.TrackCount() && column >= 0 && column < kStepsPerPattern) {
+      CellSound sound = seq.GetTrack(row).m_Cells[column].Sound();
+      sound.slot = m_PaletteDrag;
+      seq.SetCell(row, column, sound);
+    }
     if (!ctrl) m_PaletteDrag = -1;
   }
 
@@ -144,12 +144,12 @@ void Sequencer::LowerPanel() {
   // over a name loads that file into the square's slot.
   if (m_PaletteReplace >= 0) {
     const int cx = (m_PaletteReplace - kFirstPaletteSlot) * kCellSize;
-    const int count = std::clamp<int32_t>(m_BitmapCount, 0, kListSize);
+    const int count = std::clamp<int32_t>(m_Bitmaps.count, 0, kListSize);
     const bool rightHeld = input.RightButton(0) != 0;
     if (y < kPaletteY && y > kPaletteY - count * kMenuRowHeight) {
       display.DrawStringKeyed(cx + kMenuMarkerDX, (y / kMenuRowHeight) * kMenuRowHeight, "1");
       if (!rightHeld) {
-        const char* name = m_BitmapNames[(kPaletteY - y) / kMenuRowHeight];
+        const char* name = m_Bitmaps.names[(kPaletteY - y) / kMenuRowHeight];
         char path[kSlotNameLength];
         const int length = std::snprintf(path, sizeof path, "%s%s", kUserBitmapFolder, name);
         if (length < 0 || length >= kSlotNameLength) {
@@ -160,13 +160,13 @@ void Sequencer::LowerPanel() {
           WriteDebugLog(message);
         } else {
           display.DrawString(kBitmapPathX, kBitmapPathY, path);
-          display.LoadPaletteSlot(m_PaletteReplace, path);
+          seq.ReplaceSound(m_PaletteReplace, path);
         }
       }
     }
     display.BlitSlot(cx, kPaletteY, kSlotSelected, kCellRect, true);
     for (int v = 0; v < count; ++v)
-      display.DrawString(cx, kMenuFirstNameY - v * kMenuRowHeight, m_BitmapNames[v]);
+      display.DrawString(cx, kMenuFirstNameY - v * kMenuRowHeight, m_Bitmaps.names[v]);
     if (!rightHeld) m_PaletteReplace = -1;
   }
 

@@ -5,26 +5,27 @@
 #include <cstring>
 
 #include "display/Display.h"
+#include "editor/Editor.h"
 #include "input/InputState.h"
 #include "input/KeyCodes.h"
 #include "sound/Sequencer.h"
 
 namespace tessaloop {
 
-void Sequencer::EnterName() {
-  if (m_Display == nullptr || m_Input == nullptr) return;
-  InputState& input = *m_Input;
-  const auto delay = static_cast<int32_t>(m_Display->m_FramesPerSecond / 4);
+void Editor::EnterName() {
+  InputState& input = m_Input;
+  const auto delay = static_cast<int32_t>(m_Display.m_FramesPerSecond / 4);
 
-  // The length must describe the name for the writes below to stay inside it.
-  m_Name[kMaxNameLength] = '\0';
-  m_NameLength = static_cast<int32_t>(std::strlen(m_Name));
+  // The name is edited in a copy and handed to the song as one edit.
+  char name[kMaxNameLength + 1] = {};
+  std::memcpy(name, m_Seq.m_Name, strnlen(m_Seq.m_Name, kMaxNameLength));
+  m_NameLength = static_cast<int32_t>(std::strlen(name));
 
   const auto append = [&](char c) {
     if (m_NameLength >= kMaxNameLength) return;  // a key that no longer fits is ignored
-    m_Name[m_NameLength] = c;
+    name[m_NameLength] = c;
     m_NameLength = m_NameLength + 1;
-    m_Name[m_NameLength] = '\0';
+    name[m_NameLength] = '\0';
     input.m_KeyDelay = delay;
   };
 
@@ -41,14 +42,14 @@ void Sequencer::EnterName() {
 
   if (input.KeyDown(key::kBackspace) && m_NameLength > 0) {
     m_NameLength = m_NameLength - 1;
-    m_Name[m_NameLength] = '\0';
+    name[m_NameLength] = '\0';
     input.m_KeyDelay = delay / 2;
   }
 
-  if (input.KeyDown(key::kReturn)) {
-    if (m_NameLength == 0) std::strcpy(m_Name, "Untitled");
-    m_NameLength = kNameEntryFinished;
-  }
+  const bool finished = input.KeyDown(key::kReturn);
+  if (finished && m_NameLength == 0) std::strcpy(name, "Untitled");
+  m_Seq.SetName(name);
+  if (finished) m_NameLength = kNameEntryFinished;
 }
 
 }  // namespace tessaloop

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "display/DebugLog.h"
+#include "base/DebugLog.h"
 
 namespace tessaloop {
 

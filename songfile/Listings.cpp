@@ -7,10 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "display/DebugLog.h"
-#include "display/WavetableBank.h"
+#include "base/DebugLog.h"
+#include "songfile/SongFiles.h"
 #include "songfile/SongFormat.h"
-#include "sound/Sequencer.h"
 
 namespace tessaloop {
 
@@ -106,15 +105,15 @@ void ListFolder(const char* folder, const char* extension, size_t maxLength, boo
 
 }  // namespace
 
-void Sequencer::ListUserBitmaps() {
+void ListUserBitmaps(FolderList& list) {
   // A bitmap's path "userbitmaps/" + name becomes a slot name and a token of
   // saved songs, so it must fit 31 characters and hold no comma or space.
   const size_t maxLength = static_cast<size_t>(kNameTokenLimit) - std::strlen(kBitmapFolder) - 1;
-  ListFolder(kBitmapFolder, kBitmapExtension, maxLength, true, m_BitmapNames, m_BitmapCount);
+  ListFolder(kBitmapFolder, kBitmapExtension, maxLength, true, list.names, list.count);
 }
 
-void Sequencer::ListSongs() {
-  ListFolder(kSongFolder, kSongExtension, kListNameLength - 1, false, m_SongNames, m_SongCount);
+void ListSongs(FolderList& list) {
+  ListFolder(kSongFolder, kSongExtension, kListNameLength - 1, false, list.names, list.count);
 }
 
 }  // namespace tessaloop

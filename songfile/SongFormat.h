@@ -15,42 +15,27 @@
 // token is followed by exactly one comma and nothing else. The reader skips
 // white space anywhere, so hand-edited files may hold line breaks.
 //
-// Saving and loading go through a SongImage, a plain copy of everything the
-// file holds: the writer captures the song into one and formats it, and the
-// reader fills one completely and checks it before anything of the running
+// Saving and loading go through a Song, the plain value of the whole song: the
+// writer formats the parts of a captured one that a file holds, and the reader
+// fills those parts completely and checks them before anything of the running
 // song changes.
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
-#include "display/WavetableBank.h"
-#include "sound/PatternBank.h"
-#include "sound/Track.h"
+#include "sound/Song.h"
 
 namespace tessaloop {
 
-constexpr int kFirstSavedSlot = 5;  // slot 5 is saved with the 16 palette sounds
-constexpr int kLastSavedSlot = 21;
-constexpr int kSavedSlotCount = kLastSavedSlot - kFirstSavedSlot + 1;
 constexpr int kCellTokenCount = 8;
 constexpr int kBankTokenCount = kPatternCount * kStepsPerPattern * kCellTokenCount;
 
 constexpr int kNumberTokenLimit = 9;                  // characters of a number token
 constexpr int kNameTokenLimit = kSlotNameLength - 1;  // characters of a name token
-constexpr float kMinParameter = 0.01f;                // the editor's clamps of the
-constexpr float kMaxParameter = 0.99f;                // five cell parameters
-constexpr int kMaxOctave = 10;
-constexpr int kMaxSemitone = 11;
-constexpr int kMaxCellSlot = kLastPaletteSlot;
 
 constexpr const char* kSongFolder = "songs";
 constexpr const char* kSongExtension = ".tlp";
-constexpr const char* kNotFoundBitmap = "data/notfound.bmp";
-
-// The bitmaps of slots 5-21 right after start-up. A song saved without a
-// display (tests, tools) names these.
-extern const char* const kStartupPalette[kSavedSlotCount];
 
 // Tokens in a song file of a program with this many tracks: 3777 for 3 tracks,
 // 4080 for 6.
@@ -58,33 +43,16 @@ constexpr long SongTokenCount(int trackCount) {
   return static_cast<long>(trackCount) * kArrangementLength + kBankTokenCount + kSavedSlotCount + 1;
 }
 
-// The sound of one bank cell as the file stores it.
-struct SongCell {
-  float attack = 0.5f;
-  float decay = 0.5f;
-  float slideLength = 0.5f;
-  float slide = 0.5f;
-  int32_t octave = 3;
-  int32_t semitone = 0;
-  float pan = 0.5f;
-  int32_t slot = 0;
-};
-
-// Everything a song file holds, for one track count.
-struct SongImage {
-  int trackCount = 0;
-  int32_t arrangement[kMaxTracks][kArrangementLength] = {};
-  SongCell bank[kPatternCount][kStepsPerPattern];
-  char palette[kSavedSlotCount][kSlotNameLength] = {};
-  int32_t samplesPerStep = 0;
-
-  // Filled by the reader: parameters it brought back into 0.01-0.99.
+// What the reader noticed in a song it accepted: parameters it brought back
+// into 0.01-0.99.
+struct SongReadNotes {
   int clampedCount = 0;
   std::string firstClamped;  // where the first of them was, in words
 };
 
-// The file's text for a song. Names are written as they stand.
-std::string FormatSong(const SongImage& song);
+// The file's text for the parts of a song a file holds. Names are written as
+// they stand.
+std::string FormatSong(const Song& song);
 
 // ---- Reading ----
 
@@ -104,14 +72,18 @@ float ParseNumberToken(const char* text, size_t length);
 // Reads a whole song from an open file and checks it: the token count must be
 // this track count's, every token within its length, every value within its
 // range, every parameter finite. False, with whyRefused naming the first
-// reason, when the song cannot be used; song may then be partly filled.
-bool ReadSong(std::FILE* file, int trackCount, SongImage& song, std::string& whyRefused);
+// reason, when the song cannot be used; song may then be partly filled. Only
+// the parts a file holds are filled (and trackCount): the rest of song is left
+// as it was. notes, when given, hears what was brought into range.
+bool ReadSong(std::FILE* file, int trackCount, Song& song, std::string& whyRefused,
+              SongReadNotes* notes = nullptr);
 // The same from the bytes of a whole file in memory.
-bool ReadSong(const char* data, size_t size, int trackCount, SongImage& song,
-              std::string& whyRefused);
+bool ReadSong(const char* data, size_t size, int trackCount, Song& song, std::string& whyRefused,
+              SongReadNotes* notes = nullptr);
 
 // The same from a path. Only regular files are read.
-bool ReadSongFile(const char* path, int trackCount, SongImage& song, std::string& whyRefused);
+bool ReadSongFile(const char* path, int trackCount, Song& song, std::string& whyRefused,
+                  SongReadNotes* notes = nullptr);
 
 // The number of tokens (closing commas) in a file; -1, with the reason in why
 // when given, when it cannot be read.

@@ -174,15 +174,16 @@ struct TokenPlace {
 
 class SongParser {
  public:
-  SongParser(CharSource& source, int trackCount) : m_Source(source), m_TrackCount(trackCount) {}
+  SongParser(CharSource& source, int trackCount, SongReadNotes& notes)
+      : m_Source(source), m_TrackCount(trackCount), m_Notes(notes) {}
 
-  bool Read(SongImage& song, std::string& why);
+  bool Read(Song& song, std::string& why);
 
  private:
   // Each reads one token; false when the file ended before it was complete.
   bool Number(float& value);
   bool Integer(int32_t low, int32_t high, const char* what, int32_t& out);
-  bool Parameter(float& out, SongImage& song);
+  bool Parameter(float& out);
   bool Name(char (&field)[kSlotNameLength]);
 
   // Keeps the first problem found; reading goes on so that the token count
@@ -198,6 +199,7 @@ class SongParser {
 
   CharSource& m_Source;
   const int m_TrackCount;
+  SongReadNotes& m_Notes;
   long m_Tokens = 0;  // tokens read so far, the current one included
   TokenPlace m_Place;
   std::string m_Problem;
@@ -234,7 +236,7 @@ bool SongParser::Integer(int32_t low, int32_t high, const char* what, int32_t& o
   return true;
 }
 
-bool SongParser::Parameter(float& out, SongImage& song) {
+bool SongParser::Parameter(float& out) {
   float value = 0;
   if (!Number(value)) return false;
   if (!std::isfinite(value)) {
@@ -245,7 +247,7 @@ bool SongParser::Parameter(float& out, SongImage& song) {
   // The editor keeps every parameter within 0.01-0.99 and the voice relies on
   // it; a hand-edited 0 or 1 is brought to the nearest value it allows.
   if (value < kMinParameter || value > kMaxParameter) {
-    if (song.clampedCount++ == 0) song.firstClamped = m_Place.Describe() + " " + Text(value);
+    if (m_Notes.clampedCount++ == 0) m_Notes.firstClamped = m_Place.Describe() + " " + Text(value);
     value = value < kMinParameter ? kMinParameter : kMaxParameter;
   }
   out = value;
@@ -284,10 +286,9 @@ std::string SongParser::CountProblem(long total, bool textAfterLast) const {
          std::to_string(expected);
 }
 
-bool SongParser::Read(SongImage& song, std::string& why) {
+bool SongParser::Read(Song& song, std::string& why) {
   song.trackCount = m_TrackCount;
-  song.clampedCount = 0;
-  song.firstClamped.clear();
+  m_Notes = SongReadNotes{};
   bool complete = false;
 
   // One pass in file order; a false return means the file ended early.
@@ -303,23 +304,23 @@ bool SongParser::Read(SongImage& song, std::string& why) {
     m_Place.section = TokenPlace::kBank;
     for (int n = 0; n < kPatternCount; ++n) {
       for (int c = 0; c < kStepsPerPattern; ++c) {
-        SongCell& cell = song.bank[n][c];
+        CellSound& cell = song.bank[n][c];
         m_Place.first = n;
         m_Place.second = c;
         m_Place.value = 0;
-        if (!Parameter(cell.attack, song)) return;
+        if (!Parameter(cell.attack)) return;
         m_Place.value = 1;
-        if (!Parameter(cell.decay, song)) return;
+        if (!Parameter(cell.decay)) return;
         m_Place.value = 2;
-        if (!Parameter(cell.slideLength, song)) return;
+        if (!Parameter(cell.slideLength)) return;
         m_Place.value = 3;
-        if (!Parameter(cell.slide, song)) return;
+        if (!Parameter(cell.slide)) return;
         m_Place.value = 4;
         if (!Integer(0, kMaxOctave, "octave", cell.octave)) return;
         m_Place.value = 5;
         if (!Integer(0, kMaxSemitone, "semitone", cell.semitone)) return;
         m_Place.value = 6;
-        if (!Parameter(cell.pan, song)) return;
+        if (!Parameter(cell.pan)) return;
         m_Place.value = 7;
         if (!Integer(0, kMaxCellSlot, "slot", cell.slot)) return;
       }
@@ -366,12 +367,14 @@ bool SongParser::Read(SongImage& song, std::string& why) {
   return true;
 }
 
-bool ReadSongFrom(CharSource& source, int trackCount, SongImage& song, std::string& whyRefused) {
+bool ReadSongFrom(CharSource& source, int trackCount, Song& song, std::string& whyRefused,
+                  SongReadNotes* notes) {
   if (trackCount < 1 || trackCount > kMaxTracks) {
     whyRefused = "no program has " + std::to_string(trackCount) + " tracks";
     return false;
   }
-  SongParser parser(source, trackCount);
+  SongReadNotes unused;
+  SongParser parser(source, trackCount, notes != nullptr ? *notes : unused);
   return parser.Read(song, whyRefused);
 }
 
@@ -459,21 +462,23 @@ float ParseNumberToken(const char* text, size_t length) {
   return static_cast<float>(value);
 }
 
-bool ReadSong(std::FILE* file, int trackCount, SongImage& song, std::string& whyRefused) {
+bool ReadSong(std::FILE* file, int trackCount, Song& song, std::string& whyRefused,
+              SongReadNotes* notes) {
   CharSource source(file);
-  return ReadSongFrom(source, trackCount, song, whyRefused);
+  return ReadSongFrom(source, trackCount, song, whyRefused, notes);
 }
 
-bool ReadSong(const char* data, size_t size, int trackCount, SongImage& song,
-              std::string& whyRefused) {
+bool ReadSong(const char* data, size_t size, int trackCount, Song& song, std::string& whyRefused,
+              SongReadNotes* notes) {
   CharSource source(data, size);
-  return ReadSongFrom(source, trackCount, song, whyRefused);
+  return ReadSongFrom(source, trackCount, song, whyRefused, notes);
 }
 
-bool ReadSongFile(const char* path, int trackCount, SongImage& song, std::string& whyRefused) {
+bool ReadSongFile(const char* path, int trackCount, Song& song, std::string& whyRefused,
+                  SongReadNotes* notes) {
   std::FILE* file = OpenRegularFile(path, whyRefused);
   if (file == nullptr) return false;
-  const bool read = ReadSong(file, trackCount, song, whyRefused);
+  const bool read = ReadSong(file, trackCount, song, whyRefused, notes);
   std::fclose(file);
   return read;
 }

@@ -7,28 +7,14 @@
 #include <cstring>
 #include <string>
 
-#include "display/DebugLog.h"
-#include "display/Display.h"
-#include "input/InputState.h"
+#include "base/DebugLog.h"
 #include "songfile/ReplaceFile.h"
+#include "songfile/SongFiles.h"
 #include "songfile/SongFormat.h"
-#include "sound/Sequencer.h"
 
 namespace tessaloop {
 
-const char* const kStartupPalette[kSavedSlotCount] = {
-    "data/min.bmp",          "data/square.bmp",     "data/stepsaw.bmp",    "data/stepsine.bmp",
-    "data/cellstar.bmp",     "data/noise-fade.bmp", "data/pit.bmp",        "data/multi-circle.bmp",
-    "data/noise-square.bmp", "data/grid.bmp",       "data/impulse.bmp",    "data/pattern1.bmp",
-    "data/small-square.bmp", "data/corner.bmp",     "data/multi-band.bmp", "data/slant.bmp",
-    "data/noise.bmp",
-};
-
 namespace {
-
-// Frames during which the editor ignores keys after a save, so that the
-// Return that finished the name does not act again.
-constexpr int32_t kKeyDelayAfterSave = 20;
 
 void AppendInteger(std::string& out, int32_t value) {
   char buffer[16];
@@ -60,14 +46,14 @@ bool UsableSongName(const char* name, size_t length) {
 
 }  // namespace
 
-std::string FormatSong(const SongImage& song) {
+std::string FormatSong(const Song& song) {
   std::string out;
   out.reserve(static_cast<size_t>(SongTokenCount(song.trackCount)) * 4 + 256);
   for (int t = 0; t < song.trackCount; ++t)
     for (int p = 0; p < kArrangementLength; ++p)
       AppendInteger(out, song.arrangement[t][p]);
   for (const auto& pattern : song.bank) {
-    for (const SongCell& cell : pattern) {
+    for (const CellSound& cell : pattern) {
       AppendReal(out, cell.attack);
       AppendReal(out, cell.decay);
       AppendReal(out, cell.slideLength);
@@ -86,44 +72,23 @@ std::string FormatSong(const SongImage& song) {
   return out;
 }
 
-bool Sequencer::SaveSong() {
-  if (m_Input != nullptr) m_Input->m_KeyDelay = kKeyDelayAfterSave;
-
-  const size_t nameLength = strnlen(m_Name, sizeof m_Name);
-  const std::string name(m_Name, nameLength);
+bool SaveSong(const Song& captured) {
+  const size_t nameLength = strnlen(captured.name, sizeof captured.name);
+  const std::string name(captured.name, nameLength);
   const std::string path = std::string(kSongFolder) + "/" + name + kSongExtension;
   WriteDebugLog("Saving Patch");
   WriteDebugLog(path.c_str());
-  if (!UsableSongName(m_Name, nameLength)) {
+  if (!UsableSongName(captured.name, nameLength)) {
     WriteDebugLog(("Song not saved: \"" + name + "\" cannot be a file name").c_str());
     return false;
   }
 
-  SongImage song;
-  song.trackCount = m_TrackCount;
-  for (int t = 0; t < m_TrackCount; ++t)
-    for (int p = 0; p < kArrangementLength; ++p)
-      song.arrangement[t][p] = m_Arrangement[t][p];
-  for (int n = 0; n < kPatternCount; ++n) {
-    for (int c = 0; c < kStepsPerPattern; ++c) {
-      const Cell& cell = m_Bank.m_Patterns[n][c];
-      SongCell& saved = song.bank[n][c];
-      saved.attack = cell.m_Attack;
-      saved.decay = cell.m_Decay;
-      saved.slideLength = cell.m_SlideLength;
-      saved.slide = cell.m_Slide;
-      saved.octave = cell.m_Octave;
-      saved.semitone = cell.m_Semitone;
-      saved.pan = cell.m_Pan;
-      saved.slot = cell.m_Slot;
-    }
-  }
+  Song song = captured;
   for (int i = 0; i < kSavedSlotCount; ++i) {
-    const char* source =
-        m_Display != nullptr ? m_Display->m_SlotNames[kFirstSavedSlot + i] : kStartupPalette[i];
     // A comma would split the name into two tokens and make the file
     // unreadable; no listed bitmap has one, but a path is kept safe anyway.
     char* target = song.palette[i];
+    const char* source = captured.palette[i];
     size_t length = 0;
     bool dropped = false;
     for (size_t k = 0; k < static_cast<size_t>(kNameTokenLimit) && source[k] != '\0'; ++k) {
@@ -133,14 +98,13 @@ bool Sequencer::SaveSong() {
       }
       target[length++] = source[k];
     }
-    target[length] = '\0';
+    std::memset(target + length, 0, kSlotNameLength - length);
     if (dropped) {
       WriteDebugLog(("Saving slot " + std::to_string(kFirstSavedSlot + i) + " as " + target +
                      ": a path cannot hold a comma")
                         .c_str());
     }
   }
-  song.samplesPerStep = m_SamplesPerStep;
 
   // The folder is the program's own; a fresh copy of the program has none yet.
   if (::mkdir(kSongFolder, 0777) != 0 && errno != EEXIST) {

@@ -11,9 +11,8 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 
-#include "display/DebugLog.h"
+#include "base/DebugLog.h"
 #include "sound/CallbackTimes.h"
 #include "sound/Sequencer.h"
 
@@ -138,12 +137,7 @@ void Sequencer::RaiseAudioThread() {
 }
 
 void Sequencer::StartAudio() {
-  m_Mix.m_NumberOfBlocks = MixBuffer::kNumberOfBlocks;
-  m_Mix.m_BlockNumber = 0;
-  m_Mix.m_WriteIndex = 0;
-  m_Mix.m_FramesPerBuffer = MixBuffer::kFramesPerBuffer;
-  std::memset(m_Mix.m_Left, 0, sizeof m_Mix.m_Left);
-  std::memset(m_Mix.m_Right, 0, sizeof m_Mix.m_Right);
+  m_Mix.Reset();
   if (m_Stream != nullptr) return;
   m_AudioThreadRealTime = 0;
 

@@ -42,4 +42,32 @@ void Cell::CopySoundFrom(const Cell& other) {
   m_Pan = other.m_Pan.Load();
 }
 
+CellSound Cell::Sound() const {
+  CellSound sound;
+  sound.attack = m_Attack;
+  sound.decay = m_Decay;
+  sound.slideLength = m_SlideLength;
+  sound.slide = m_Slide;
+  sound.octave = m_Octave;
+  sound.semitone = m_Semitone;
+  sound.pan = m_Pan;
+  sound.slot = m_Slot;
+  return sound;
+}
+
+void Cell::SetSound(const CellSound& sound) {
+  m_Attack = sound.attack;
+  m_Decay = sound.decay;
+  m_SlideLength = sound.slideLength;
+  m_Slide = sound.slide;
+  m_Octave = sound.octave;
+  m_Semitone = sound.semitone;
+  m_Pan = sound.pan;
+  m_Slot = sound.slot;
+  // Octave 10 with semitone 10 or 11 gives note 130 or 131, which the editor's
+  // keys can reach too: the note table lookup takes its top entry for them and
+  // the voice sounds them at its highest frequency.
+  SetNote();
+}
+
 }  // namespace tessaloop

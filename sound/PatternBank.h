@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Relaxed.h"
 #include "sound/Cell.h"
-#include "sound/Relaxed.h"
 #include "sound/Track.h"
 
 namespace tessaloop {

@@ -1,47 +1,62 @@
 #pragma once
 
+// The engine: the song the audio thread plays, the step clock, every track's
+// voice and the audio stream. It knows nothing of the screen, the input or
+// files: the editor drives it through the edit operations below, song files
+// through Capture and Apply.
+//
+// Index:
+//   Sequencer           construction, tracks, palette
+//   audio and clock     StartAudio, StopAudio, Tick, RenderBlock (sound/StepClock,
+//                       sound/AudioStream)
+//   the song as a value Capture, Apply (sound/SongState)
+//   edit operations     SetCell ... ReplaceSound, EditCount (sound/SongEdits)
+//   members             what the two threads share
+
 #include <cstdint>
 #include <memory>
-#include <string>
 
+#include "base/Relaxed.h"
 #include "sound/Cell.h"
 #include "sound/MixBuffer.h"
+#include "sound/Palette.h"
 #include "sound/PatternBank.h"
-#include "sound/Relaxed.h"
+#include "sound/Song.h"
 #include "sound/Track.h"
 
 namespace tessaloop {
 
 struct CallbackTimes;
-class Display;
-class InputState;
-class WavetableBank;
-struct SongImage;
 
 constexpr int kDefaultSamplesPerStep = 11005;
 constexpr int kMinSamplesPerStep = 1;
 constexpr int kMaxSamplesPerStep = 2646000;  // one step a minute
 constexpr int kSampleRate = 44100;
-constexpr int kListSize = 40;  // entries of each folder listing
-constexpr int kListNameLength = 32;
-constexpr int kMaxNameLength = 12;  // song name characters, terminator not counted
-constexpr int32_t kNameEntryFinished = -10;
 
 // What a Sequencer is built with.
 struct SequencerSetup {
-  int trackCount = 3;                   // 1 to kMaxTracks; the programs use 3 or 6
-  WavetableBank* wavetables = nullptr;  // required: the voices read it
-  Display* display = nullptr;           // the editor and song files need it
-  InputState* input = nullptr;          // the editor needs it
-  bool startAudio = true;               // false for tests and the exporter
+  int trackCount = 3;          // 1 to kMaxTracks; the programs use 3 or 6
+  Palette* palette = nullptr;  // required: the voices read its tables
+  bool startAudio = true;      // false for tests and offline rendering
 };
 
-// The one application object: song, tracks, clock, audio stream and editor
-// state.
-//
+// Every kind of change an edit operation makes to the song.
+enum class SongEdit {
+  kCell,          // a step's sound: note, envelope, slide, pan, picture, rest
+  kStorePattern,  // a track stored as a pattern
+  kLoadPattern,   // a pattern loaded into a track
+  kArrangement,   // one letter of the arrangement
+  kTempo,
+  kMute,
+  kSongMode,
+  kName,
+  kSound,  // a palette slot's picture and sound replaced
+  kSong,   // a whole song put in place
+};
+
 // Two threads share it without locks. The audio thread runs Tick (the clock
-// and every voice); the user-interface thread runs the editor and the song
-// files. Every member that one writes while the other reads is Relaxed.
+// and every voice); the user-interface thread edits the song. Every member that
+// one writes while the other reads is Relaxed.
 class Sequencer {
  public:
   explicit Sequencer(const SequencerSetup& setup);
@@ -52,9 +67,10 @@ class Sequencer {
   int TrackCount() const { return m_TrackCount; }
   Track& GetTrack(int t) { return *m_Tracks[t]; }
   const Track& GetTrack(int t) const { return *m_Tracks[t]; }
-  WavetableBank& Wavetables() { return *m_Wavetables; }
+  Palette& GetPalette() { return *m_Palette; }
+  const Palette& GetPalette() const { return *m_Palette; }
 
-  // ---- Audio stream and clock (sound/StepClock, sound/AudioStream) ----
+  // ---- Audio stream and clock ----
   // Prepares the mix area, then opens and starts the output stream. Without a
   // usable output device the stream stays closed and the program runs silently.
   void StartAudio();
@@ -81,70 +97,62 @@ class Sequencer {
     if (m_AudioThreadRealTime == 0) RaiseAudioThread();
   }
 
-  // ---- Editor (editor/) ----
-  void Frame();
-  void LowerPanel();
-  void EnterName();
+  // ---- The song as one value ----
+  // A copy of everything the user has made, as it stands.
+  void Capture(Song& song) const;
+  // Puts a song in place, or the parts of it a song file holds: value by value
+  // with the same single-word stores the edits use, so the audio thread goes on
+  // playing, never sees a torn value and never waits. The song must be one of
+  // this track count whose values are in range (as the song reader makes
+  // them); another track count changes nothing. Every palette path is checked
+  // before anything is opened: a path a song may not name, or a picture that
+  // does not load, gives its slot data/notfound.bmp.
+  void Apply(const Song& song, SongParts parts);
 
-  // ---- Song files and listings (songfile/) ----
-  // Writes the song to "songs/" + m_Name + ".tlp". False, with the reason in
-  // the debug log and any older file of that name as it was, when it cannot.
-  bool SaveSong();
-  void LoadSong(int index);
-  // Loads a song file from any path exactly as LoadSong loads an entry of the
-  // song list (the exporter uses it too). The whole file is read and checked
-  // first: a refused file changes nothing, and whyRefused (when given) says
-  // why. True when the song was loaded.
-  bool LoadSongFile(const char* path, std::string* whyRefused = nullptr);
-  // Puts a read and checked song in place: arrangement, bank, the bitmaps of
-  // slots 5-21, then the tempo.
-  void ApplySong(const SongImage& song);
-  void ListUserBitmaps();
-  void ListSongs();
+  // ---- Edit operations: every change the editor makes to the song ----
+  void SetCell(int track, int step, const CellSound& sound);
+  void StorePattern(int track, int pattern);  // pattern 0-26
+  void LoadPattern(int track, int pattern);
+  void SetArrangement(int track, int position, int pattern);
+  void SetTempo(int32_t samplesPerStep);  // clamped to 1 - 2646000
+  void SetMute(int track, bool muted);
+  void SetSongMode(bool on);
+  void SetName(const char* name);  // cut to kMaxNameLength characters
+  // Loads a bitmap into a palette slot, picture and sound; false, changing
+  // nothing, when it cannot be loaded.
+  bool ReplaceSound(int slot, const char* path);
+  // Edits made so far, and the kind of the last: every change to the song
+  // passes here.
+  uint64_t EditCount() const { return m_EditCount; }
+  SongEdit LastEdit() const { return m_LastEdit; }
 
   // ---- Members ----
   std::unique_ptr<Track> m_Tracks[kMaxTracks];
   Relaxed<int32_t> m_Position{0};
   Relaxed<int32_t> m_Step{0};
   Relaxed<int32_t> m_SampleCount{0};
-  float m_TempoDragScale = 10;
   Relaxed<uint8_t> m_StepTrigger{0};
   Relaxed<int32_t> m_SamplesPerStep{kDefaultSamplesPerStep};
-  int32_t m_PaletteDrag = -1;
-  int32_t m_PaletteReplace = -1;
-  int32_t m_TempoDrag = -1;
-  int32_t m_Tab = 1;
-  int32_t m_SelectedStep = -1;
-  int32_t m_SelectedTrack = -1;
   void* m_Stream = nullptr;  // the audio library's stream handle
   int32_t m_AudioResult = 0;
   MixBuffer m_Mix{};
-  char m_BitmapNames[kListSize][kListNameLength] = {};
-  char m_SongNames[kListSize][kListNameLength] = {};
-  int32_t m_BitmapCount = 0;
-  int32_t m_SongCount = 0;
-  int32_t m_SelectedSong = 0;
   PatternBank m_Bank;
-  Cell m_Clipboard;
   Arrangement m_Arrangement;
   Relaxed<uint8_t> m_SongMode{0};
-  int32_t m_NameLength = kMaxNameLength;
-  char m_Name[kMaxNameLength + 1] = {};
-  // Set when the last save from the name tab failed; the tab then stays open
-  // and says so until a save succeeds or the tab is opened anew.
-  bool m_SaveFailed = false;
+  char m_Name[kMaxNameLength + 1] = {};  // the user-interface thread's only
 
  private:
+  void Edited(SongEdit kind);
+  void RaiseAudioThread();
+
   const int m_TrackCount;
-  WavetableBank* m_Wavetables;
-  Display* m_Display;
-  InputState* m_Input;
+  Palette* m_Palette;
   bool m_AudioInitialised = false;
   CallbackTimes* m_CallbackTimes = nullptr;
   Relaxed<uint64_t> m_CallbackFrames{0};
   Relaxed<int> m_AudioThreadRealTime{0};
-
-  void RaiseAudioThread();
+  uint64_t m_EditCount = 0;
+  SongEdit m_LastEdit = SongEdit::kSong;
 };
 
 }  // namespace tessaloop

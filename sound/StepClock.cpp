@@ -1,8 +1,6 @@
 // The step clock: one Tick per output sample, on the audio thread.
 
-#include "display/WavetableBank.h"
 #include "sound/Sequencer.h"
-#include "sound/Voice.h"
 
 namespace tessaloop {
 
@@ -40,12 +38,13 @@ void Sequencer::Tick() {
   // Every voice adds into the cleared element, track 0 first. The sum is kept
   // in registers and stored once: the same additions in the same order.
   const SampleClock clock{step, trigger, samplesPerStep, sampleCount};
+  const WavetableBank& tables = m_Palette->Tables();
   float left = 0.0f;
   float right = 0.0f;
   for (int t = 0; t < m_TrackCount; ++t) {
     Track& track = *m_Tracks[t];
     if (loadPosition >= 0) track.LoadPattern(m_Bank, m_Arrangement[t][loadPosition]);
-    const StereoSample voice = track.RenderSample(clock, *m_Wavetables);
+    const StereoSample voice = track.RenderSample(clock, tables);
     left += voice.left;
     right += voice.right;
   }

@@ -7,9 +7,9 @@ namespace tessaloop {
 Track::Track() = default;
 
 void Track::Init(int trackIndex) {
-  m_Phase = 0;
-  m_Slot = 0;
-  m_Frequency = 440;
+  m_Voice.m_Phase = 0;
+  m_Voice.m_Slot = 0;
+  m_Voice.m_Frequency = 440;
   for (int i = 0; i < kStepsPerPattern; ++i) {
     m_Cells[i].m_X = i * kCellSize;
     m_Cells[i].m_Y = trackIndex * kCellSize + 24;

@@ -1,9 +1,13 @@
 #pragma once
 
-// The per-sample voice of a track: note start, pitch slide, envelope, wavetable
-// read and pan. Included by the step clock, which calls it for every track on
-// every sample, so that the compiler can keep the clock's values in registers
-// across the tracks.
+// The voice: the state of the one note a track plays, and the per-sample
+// work on it (note start, pitch slide, envelope, wavetable read and pan). It
+// is apart from the cells it plays: a Track holds sixteen cells and a Voice,
+// and the step clock hands the voice the current cell on every sample.
+//
+// Render is inline: the step clock calls it for every track on every sample,
+// and the compiler can then keep the clock's values in registers across the
+// tracks.
 //
 // Every voice member is stored in single precision. A single addition or
 // multiplication of two floats gives the same value whether it is done in
@@ -11,12 +15,32 @@
 // float arithmetic; expressions of more than one operation are done in double
 // and rounded once when stored.
 
+#include <cstdint>
 #include <limits>
 
-#include "display/WavetableBank.h"
-#include "sound/Track.h"
+#include "sound/Cell.h"
+#include "sound/WavetableBank.h"
 
 namespace tessaloop {
+
+// What the step clock tells every voice about the sample being made. Read once
+// per Tick so that all tracks see the same step, trigger, tempo and count.
+struct SampleClock {
+  int32_t step;
+  bool stepTrigger;
+  int32_t samplesPerStep;
+  int32_t sampleCount;
+};
+
+struct StereoSample {
+  float left;
+  float right;
+};
+
+// Envelope stages of a voice.
+constexpr int32_t kStageAttack = 0;
+constexpr int32_t kStageDecay = 1;
+constexpr int32_t kStageFinished = 3;
 
 namespace voice {
 
@@ -41,8 +65,28 @@ inline int TableIndex(float phase) {
 
 }  // namespace voice
 
-inline StereoSample Track::RenderSample(const SampleClock& clock, const WavetableBank& wavetables) {
-  const Cell& cell = m_Cells[clock.step];
+// The audio thread's own: only the clock's Tick reads and writes a voice once
+// the stream runs.
+struct Voice {
+  float m_Phase = 0;        // read position in the table, 0 to 44100
+  float m_Frequency = 440;  // table positions advanced per sample, 1 to 7040
+  float m_Level = 0;        // envelope level, 0 to 1
+  int32_t m_Slot = 0;       // the table sounding: the last sounding cell's slot
+  int32_t m_Stage = kStageDecay;
+  float m_AttackRate = 0;    // level added per sample while attacking
+  float m_DecayRate = 0;     // level taken per sample while decaying
+  float m_SlideRate = 0;     // frequency added per sample while sliding
+  float m_SlideSamples = 0;  // samples into the step that the slide lasts
+
+  // One output sample for the cell of the current step. A muted voice still
+  // advances, so that unmuting brings it back in time. Allocates nothing and
+  // never blocks.
+  StereoSample Render(const Cell& cell, const SampleClock& clock, const WavetableBank& tables,
+                      bool muted);
+};
+
+inline StereoSample Voice::Render(const Cell& cell, const SampleClock& clock,
+                                  const WavetableBank& tables, bool muted) {
   const int32_t cellSlot = cell.m_Slot;
   // A cell's slot must also name a table; anything else (never written by the
   // editor or the song loader) is treated as a rest.
@@ -95,15 +139,15 @@ inline StereoSample Track::RenderSample(const SampleClock& clock, const Wavetabl
   if (m_Phase > static_cast<float>(kTableLength)) m_Phase -= static_cast<float>(kTableLength);
 
   // 7. Sample and pan; a muted track has still advanced its voice.
-  if (m_Mute) return {0.0f, 0.0f};
+  if (muted) return {0.0f, 0.0f};
   const int index = voice::TableIndex(m_Phase);
-  const float s = wavetables.Sample(m_Slot, index) * m_Level;
+  const float s = tables.Sample(m_Slot, index) * m_Level;
   const float pan = cell.m_Pan;
   // The voices read their tables with strides of up to 7040 samples; asking
   // for the next read now keeps it from waiting on memory.
   int next = index + static_cast<int>(m_Frequency);
   if (next >= kTableLength) next -= kTableLength;
-  wavetables.Prefetch(m_Slot, next);
+  tables.Prefetch(m_Slot, next);
   return {static_cast<float>((1.0 - static_cast<double>(pan)) * s), s * pan};
 }
 

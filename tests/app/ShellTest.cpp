@@ -28,6 +28,7 @@ class ScriptedPlatform : public HeadlessPlatform {
  public:
   std::vector<std::string> calls;
   WindowSettings settings;
+  const Shell* shell = nullptr;  // whose objects the journal names
 
   bool CreateMainWindow(const WindowSettings& s) override {
     settings = s;
@@ -46,9 +47,9 @@ class ScriptedPlatform : public HeadlessPlatform {
  private:
   void Note(const std::string& name) {
     std::string made = " ";
-    if (g_Display != nullptr) made += 'D';
-    if (g_InputState != nullptr) made += 'I';
-    if (g_Sequencer != nullptr) made += g_Sequencer->AudioRunning() ? "SA" : "S";
+    if (shell->GetDisplay() != nullptr) made += 'D';
+    if (shell->GetInput() != nullptr) made += 'I';
+    if (const Sequencer* seq = shell->GetSequencer()) made += seq->AudioRunning() ? "SA" : "S";
     calls.push_back(name + made);
   }
 };
@@ -59,6 +60,7 @@ class ShellTest : public ::testing::Test {
 
   void StartShell(int tracks, bool fullScreen) {
     shell = std::make_unique<Shell>(platform, tracks, fullScreen);
+    platform.shell = shell.get();
     ASSERT_TRUE(shell->Start());
   }
   // Turns n more times; the frames run so far.
@@ -82,9 +84,11 @@ TEST_F(ShellTest, StartsInOrderRunsFramesWhileActiveAndEndsWithEsc) {
   EXPECT_EQ(platform.calls, (std::vector<std::string>{"create window D", "open keyboard DI"}));
   EXPECT_TRUE(platform.WindowShown());
   EXPECT_TRUE(platform.settings.fullScreen);
-  ASSERT_EQ(g_Sequencer, shell->GetSequencer());
-  EXPECT_EQ(g_Sequencer->TrackCount(), 6);
-  EXPECT_TRUE(g_Sequencer->AudioRunning());
+  Sequencer* const seq = shell->GetSequencer();
+  ASSERT_NE(seq, nullptr);
+  ASSERT_NE(shell->GetEditor(), nullptr);
+  EXPECT_EQ(seq->TrackCount(), 6);
+  EXPECT_TRUE(seq->AudioRunning());
 
   EXPECT_EQ(FramesAfter(1), 1) << "active from the start";
   // Events that came during a frame each take a turn before the next frame.
@@ -94,12 +98,12 @@ TEST_F(ShellTest, StartsInOrderRunsFramesWhileActiveAndEndsWithEsc) {
   EXPECT_FALSE(shell->Active());
 
   // Inactive: every turn sleeps until an event, no frame runs, the sound goes on.
-  const uint64_t heard = g_Sequencer->CallbackFrames();
+  const uint64_t heard = seq->CallbackFrames();
   EXPECT_EQ(FramesAfter(3), 1);
   EXPECT_EQ(platform.WaitCount(), 3);
-  for (int i = 0; i < 2000 && g_Sequencer->CallbackFrames() == heard; ++i)
+  for (int i = 0; i < 2000 && seq->CallbackFrames() == heard; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  EXPECT_GT(g_Sequencer->CallbackFrames(), heard);
+  EXPECT_GT(seq->CallbackFrames(), heard);
   platform.QueueEvent(EventKind::kActivated);
   EXPECT_EQ(FramesAfter(3), 3) << "frames again after reactivation";
 
@@ -107,7 +111,7 @@ TEST_F(ShellTest, StartsInOrderRunsFramesWhileActiveAndEndsWithEsc) {
   platform.QueueEvent(EventKind::kEscapePressed);
   EXPECT_EQ(shell->MainLoop(), 0);
   EXPECT_EQ(platform.calls.back(), "close window DIS");
-  EXPECT_FALSE(g_Sequencer->AudioRunning());
+  EXPECT_FALSE(seq->AudioRunning());
   EXPECT_EQ(shell->FramesRun(), 3);
   EXPECT_EQ(platform.WaitCount(), 3);
 }

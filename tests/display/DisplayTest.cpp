@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "display/BmpWriter.h"
+#include "base/BmpWriter.h"
 #include "display/Display.h"
 #include "platform/HeadlessPlatform.h"
 #include "tests/display/TestPictures.h"
 #include "tests/support/NamedPipe.h"
+#include "tests/support/TestTables.h"
 #include "tests/support/WorkFolder.h"
 
 namespace tessaloop {
@@ -31,21 +32,20 @@ class DisplayTest : public ::testing::Test {
     Setup(fullScreen);
   }
   void Setup(bool fullScreen) {
-    display = std::make_unique<Display>(platform, fullScreen);
+    display.reset();
+    palette = std::make_unique<Palette>();
+    display = std::make_unique<Display>(platform, fullScreen, *palette);
     display->Setup();
   }
 
   std::vector<float> Table(int slot) const {
     std::vector<float> table(kTableLength);
     for (int i = 0; i < kTableLength; ++i)
-      table[i] = display->m_Wavetables.Sample(slot, i);
+      table[i] = palette->Tables().Sample(slot, i);
     return table;
   }
-  // Silence for a file that cannot be read.
   static std::vector<float> TableOfFile(const std::string& path) {
-    std::vector<float> table(kTableLength, 0.0f);
-    ConvertBitmapToWavetable(path.c_str(), table.data());
-    return table;
+    return testing::TableOfFile(path);
   }
   const Surface& Font() const { return *display->SlotSurface(kSlotFont); }
   const Surface& Back() const { return display->BackBuffer(); }
@@ -88,6 +88,7 @@ class DisplayTest : public ::testing::Test {
 
   testing::WorkFolder folder;
   HeadlessPlatform platform;
+  std::unique_ptr<Palette> palette;
   std::unique_ptr<Display> display;
 };
 
@@ -131,7 +132,7 @@ TEST_F(DisplayTest, StartupLoadsInOrderAndNamesWhatIsMissing) {
     const std::string name = slot >= 3 && slot < 21  ? StartupFiles()[slot - 2].path
                              : slot <= kSlotSelected ? "data/noise.bmp"
                                                      : "";
-    EXPECT_EQ(display->m_SlotNames[slot], name);
+    EXPECT_EQ(palette->Name(slot), name);
     EXPECT_EQ(Table(slot), TableOfFile(name));
     const Surface* s = display->SlotSurface(slot);
     if (slot > kSlotTabOn) {
@@ -171,7 +172,7 @@ TEST_F(DisplayTest, StartupLoadsInOrderAndNamesWhatIsMissing) {
             ExpectedStartupLog(true, {{"data/pit.bmp", "not a plain file"},
                                       {"data/grid.bmp", "not a plain file"},
                                       {"data/tabs.bmp", "not a bitmap Tessaloop can read"}}));
-  EXPECT_STREQ(display->m_SlotNames[11], "data/noise.bmp");
+  EXPECT_STREQ(palette->Name(11), "data/noise.bmp");
   EXPECT_EQ(Pixels(11), Pixels(0));
   EXPECT_EQ(Table(11), TableOfFile("data/noise.bmp"));
   EXPECT_EQ(display->SlotSurface(kSlotTabs), nullptr);
@@ -190,27 +191,28 @@ TEST_F(DisplayTest, AFailedLoadChangesNothingAndAGoodOneReplacesPictureNameAndSo
   const std::vector<uint8_t> surfaceBefore = Pixels(8);
   const std::vector<float> tableBefore = Table(8);
   for (const std::string& path : {std::string("missing.bmp"), tooLong}) {
-    EXPECT_FALSE(display->LoadPaletteSlot(8, path.c_str())) << path;
-    EXPECT_STREQ(display->m_SlotNames[8], "data/stepsine.bmp");
+    EXPECT_FALSE(palette->Load(8, path.c_str())) << path;
+    EXPECT_STREQ(palette->Name(8), "data/stepsine.bmp");
     EXPECT_EQ(Pixels(8), surfaceBefore);
     EXPECT_EQ(Table(8), tableBefore);
   }
   EXPECT_EQ(LogLines().back(), "Path too long for a slot name: " + tooLong.substr(0, 31) + "...");
-  EXPECT_FALSE(display->LoadPaletteSlot(-1, fits.c_str()));
-  EXPECT_FALSE(display->LoadPaletteSlot(kSlotCount, fits.c_str()));
+  EXPECT_FALSE(palette->Load(-1, fits.c_str()));
+  EXPECT_FALSE(palette->Load(kSlotCount, fits.c_str()));
 
-  EXPECT_TRUE(display->LoadPaletteSlot(8, fits.c_str()));
-  EXPECT_EQ(display->m_SlotNames[8], fits);
+  EXPECT_TRUE(palette->Load(8, fits.c_str()));
+  EXPECT_EQ(palette->Name(8), fits);
   EXPECT_EQ(Table(8), TableOfFile(fits));
-  EXPECT_TRUE(display->LoadPaletteSlot(6, "data/grid.bmp"));
+  EXPECT_TRUE(palette->Load(6, "data/grid.bmp"));
   EXPECT_EQ(Pixels(6), Pixels(14));
-  // The song loader loads the name it wrote into the slot's own entry; an
-  // entry that lost its terminator is refused, not read past.
-  std::strcpy(display->m_SlotNames[7], "data/corner.bmp");
-  EXPECT_TRUE(display->LoadPaletteSlot(7, display->m_SlotNames[7]));
+  // A slot's own name can be loaded into it; a name that lost its terminator
+  // is refused, not read past.
+  palette->KeepName(7, "data/corner.bmp");
+  EXPECT_TRUE(palette->Load(7, palette->Name(7)));
   EXPECT_EQ(Table(7), Table(18));
-  std::memset(display->m_SlotNames[49], 'y', kSlotNameLength);
-  EXPECT_FALSE(display->LoadPaletteSlot(49, display->m_SlotNames[49]));
+  char unterminated[kSlotNameLength];
+  std::memset(unterminated, 'y', kSlotNameLength);
+  EXPECT_FALSE(palette->Load(49, unterminated));
 }
 
 // Drawing on a green back buffer in the pixel format of either program.

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "display/BmpWriter.h"
-#include "display/DebugLog.h"
+#include "base/BmpWriter.h"
+#include "base/DebugLog.h"
 #include "tests/support/WorkFolder.h"
 
 namespace tessaloop::testing {

@@ -2,7 +2,7 @@
 //
 //   session_tool expect TRACKS ACTIONS
 //       Builds every song the session saved from the session's own list of
-//       actions, through the Sequencer with a display that has no window, and
+//       actions, through the Sequencer's edit operations on an offline engine, and
 //       saves each with the program's song writer into songs/ of the working
 //       folder (which needs data/ and userbitmaps/ like the program's).
 //   session_tool compare CAPTURE RENDER FROM_FRAME
@@ -43,8 +43,9 @@
 #include <string>
 #include <vector>
 
+#include "songfile/SongFiles.h"
+#include "sound/OfflineRender.h"
 #include "sound/Sequencer.h"
-#include "tools/render/HeadlessProgram.h"
 
 namespace tessaloop {
 namespace {
@@ -59,9 +60,9 @@ int BuildExpectedSongs(int tracks, const char* actionsPath) {
     std::fprintf(stderr, "session_tool: cannot read %s\n", actionsPath);
     return 1;
   }
-  HeadlessProgram program(tracks);
-  Display* display = program.display.get();
+  OfflineEngine program(tracks);
   Sequencer* seq = program.seq.get();
+  CellSound clipboard;
 
   std::string line;
   for (int lineNumber = 1; std::getline(actions, line); ++lineNumber) {
@@ -72,38 +73,41 @@ int BuildExpectedSongs(int tracks, const char* actionsPath) {
     const size_t args = t.size() - 1;
     const auto n = [&](size_t i) { return i < t.size() ? std::atoi(t[i].c_str()) : -1; };
     const bool onTrack = n(1) >= 0 && n(1) < tracks;
-    Cell* cell = onTrack && n(2) >= 0 && n(2) < kStepsPerPattern
-                     ? &seq->GetTrack(n(1)).m_Cells[n(2)]
-                     : nullptr;
-    if (what == "slot" && cell && args == 3) {
-      cell->m_Slot = n(3);
-    } else if ((what == "note" && cell && args == 4) ||
-               ((what == "semitone" || what == "octave") && cell && args == 3)) {
-      if (what != "semitone") cell->m_Octave = n(3);
-      if (what != "octave") cell->m_Semitone = n(what == "note" ? 4 : 3);
-      cell->SetNote();
-    } else if ((what == "envelope" || what == "slide") && cell && args == 4) {
-      (what == "envelope" ? cell->m_Attack : cell->m_SlideLength) = Sixty4ths(n(3));
-      (what == "envelope" ? cell->m_Decay : cell->m_Slide) = Sixty4ths(n(4));
-    } else if ((what == "pan" || what == "pankey") && cell && args == 3) {
-      cell->m_Pan = what == "pan" ? Sixty4ths(n(3)) : static_cast<float>(n(3) / 10.0);
-    } else if ((what == "copy" || what == "paste") && cell && args == 2) {
-      Cell& to = what == "copy" ? seq->m_Clipboard : *cell;
-      to.CopySoundFrom(what == "copy" ? *cell : seq->m_Clipboard);
-      to.UpdateFrequency();
+    const bool onCell = onTrack && n(2) >= 0 && n(2) < kStepsPerPattern;
+    CellSound sound = onCell ? seq->GetTrack(n(1)).m_Cells[n(2)].Sound() : CellSound{};
+    const auto edit = [&] { seq->SetCell(n(1), n(2), sound); };
+    if (what == "slot" && onCell && args == 3) {
+      sound.slot = n(3);
+      edit();
+    } else if ((what == "note" && onCell && args == 4) ||
+               ((what == "semitone" || what == "octave") && onCell && args == 3)) {
+      if (what != "semitone") sound.octave = n(3);
+      if (what != "octave") sound.semitone = n(what == "note" ? 4 : 3);
+      edit();
+    } else if ((what == "envelope" || what == "slide") && onCell && args == 4) {
+      (what == "envelope" ? sound.attack : sound.slideLength) = Sixty4ths(n(3));
+      (what == "envelope" ? sound.decay : sound.slide) = Sixty4ths(n(4));
+      edit();
+    } else if ((what == "pan" || what == "pankey") && onCell && args == 3) {
+      sound.pan = what == "pan" ? Sixty4ths(n(3)) : static_cast<float>(n(3) / 10.0);
+      edit();
+    } else if (what == "copy" && onCell && args == 2) {
+      clipboard = sound;
+    } else if (what == "paste" && onCell && args == 2) {
+      sound = clipboard;
+      edit();
     } else if ((what == "store" || what == "load") && onTrack && args == 2) {
-      Track& track = seq->GetTrack(n(1));
-      what == "store" ? track.StorePattern(seq->m_Bank, n(2))
-                      : track.LoadPattern(seq->m_Bank, n(2));
+      what == "store" ? seq->StorePattern(n(1), n(2)) : seq->LoadPattern(n(1), n(2));
     } else if (what == "arrange" && onTrack && args == 3) {
-      seq->m_Arrangement[n(1)][n(2)] = n(3);
-    } else if (what == "bitmap" && args == 2 && display->LoadPaletteSlot(n(1), t[2].c_str())) {
+      seq->SetArrangement(n(1), n(2), n(3));
+    } else if (what == "bitmap" && args == 2 && seq->ReplaceSound(n(1), t[2].c_str())) {
     } else if (what == "tempo" && args == 1) {
-      seq->m_SamplesPerStep = n(1);
+      seq->SetTempo(n(1));
     } else if (what == "save" && args == 1 && t[1].size() <= static_cast<size_t>(kMaxNameLength)) {
-      std::memset(seq->m_Name, 0, sizeof seq->m_Name);
-      std::memcpy(seq->m_Name, t[1].data(), t[1].size());
-      seq->SaveSong();
+      seq->SetName(t[1].c_str());
+      auto song = std::make_unique<Song>();
+      seq->Capture(*song);
+      SaveSong(*song);
     } else {
       std::fprintf(stderr, "session_tool: %s:%d: cannot use \"%s\"\n", actionsPath, lineNumber,
                    line.c_str());

@@ -47,18 +47,17 @@ bool FontGlyphAt(const EditorRig& rig, int x, int y, int code, bool keyed, bool 
 }  // namespace
 
 EditorRig::EditorRig(int trackCount, const std::function<void()>& prepare)
-    : display((Prepared(folder, prepare), platform), false), input(platform, 1024, 768) {
+    : display((Prepared(folder, prepare), platform), false, palette), input(platform, 1024, 768) {
   // A clock that stands still keeps the frame rate where a test puts it.
   platform.SetTime(0);
   display.Setup();
   input.CreateDevices();
   SequencerSetup setup;
   setup.trackCount = trackCount;
-  setup.wavetables = &display.m_Wavetables;
-  setup.display = &display;
-  setup.input = &input;
+  setup.palette = &palette;
   setup.startAudio = false;
   seq = std::make_unique<Sequencer>(setup);
+  editor = std::make_unique<Editor>(*seq, display, input);
   // The first frame lets the pointer move (the tempo drag starts undecided).
   RunFrame();
 }
@@ -68,7 +67,7 @@ void EditorRig::RunFrame() {
     display.CountFrame();
     display.Present();
   }
-  seq->Frame();
+  editor->Frame();
   m_FramePending = true;
 }
 

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "display/Display.h"
+#include "editor/Editor.h"
 #include "input/InputState.h"
 #include "platform/HeadlessPlatform.h"
+#include "sound/Palette.h"
 #include "sound/Sequencer.h"
 #include "tests/support/WorkFolder.h"
 
@@ -17,7 +19,7 @@ namespace tessaloop::testing {
 // folder. After each RunFrame the back buffer holds exactly what that frame drew.
 class EditorRig {
  public:
-  // prepare runs in the working folder before the Sequencer lists it.
+  // prepare runs in the working folder before the editor lists it.
   explicit EditorRig(int trackCount = 3, const std::function<void()>& prepare = {});
 
   void RunFrame();
@@ -62,9 +64,11 @@ class EditorRig {
 
   WorkFolder folder;
   HeadlessPlatform platform;
+  Palette palette;
   Display display;
   InputState input;
   std::unique_ptr<Sequencer> seq;
+  std::unique_ptr<Editor> editor;
 
  private:
   bool m_FramePending = false;

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "display/BmpWriter.h"
+#include "base/BmpWriter.h"
 #include "input/KeyCodes.h"
 #include "tests/editor/EditorRig.h"
 
@@ -38,7 +38,7 @@ TEST(PaletteDrop, TheCarriedSoundStaysOnScreenAndIsLetGoBelowTheRowsUnwritten) {
   EXPECT_TRUE(testing::PointerDrawn(rig)) << "drawn over the carried picture";
   rig.Left(false);
   rig.RunFrame();
-  EXPECT_EQ(rig.seq->m_PaletteDrag, -1);
+  EXPECT_EQ(rig.editor->m_PaletteDrag, -1);
   for (int t = 0; t < 3; ++t)
     for (int s = 0; s < 16; ++s)
       EXPECT_EQ(rig.CellAt(t, s).m_Slot, kRestSlot) << t << "," << s;
@@ -56,7 +56,7 @@ TEST(CellDrag, CornersReachTheEndsOfEachRangeWithThePointerConfinedToTheCell) {
                                {{0.01f, 0}, {0.99f, 0}}};
   for (int tab = 1; tab <= 4; ++tab) {
     EditorRig rig;
-    rig.seq->m_Tab = tab;
+    rig.editor->m_Tab = tab;
     Cell& cell = rig.CellAt(1, 2);
     cell.m_Slot = tab == 1 ? kRestSlot : 7;  // a rest is edited too
     const auto values = [&]() -> std::pair<float, float> {
@@ -102,7 +102,7 @@ TEST(CellKeys, NotesOctavesAndPanApplyToTheCellUnderThePointer) {
       {4, {0x04}, 1, 0, 9, 0.3f},  // in the pan tab the digits are tenths of the pan
   };
   for (const Case& c : cases) {
-    rig.seq->m_Tab = c.tab;
+    rig.editor->m_Tab = c.tab;
     rig.TapKeys(c.keys, c.frames);
     EXPECT_TRUE(cell.m_Octave == c.octave && cell.m_Semitone == c.semitone && cell.m_Pan == c.pan &&
                 cell.m_Note == c.octave * 12 + c.semitone)
@@ -120,7 +120,7 @@ TEST(CurrentCell, TheCellUnderThePointerIsFramedAndEdgesBelongToNoCell) {
   for (const auto& [x, y, step] :
        {std::tuple{64, 50, -1}, {100, 88, -1}, {0, 50, -1}, {65, 89, 1}}) {
     rig.HoverAt(x, y);
-    EXPECT_EQ(rig.seq->m_SelectedStep, step) << x << "," << y;
+    EXPECT_EQ(rig.editor->m_SelectedStep, step) << x << "," << y;
   }
 }
 
@@ -128,7 +128,7 @@ TEST(TabBar, SelectsTabsOnlyWhileNoCellIsCurrent) {
   EditorRig rig;
   rig.ClickAt(300, 10);
   rig.ClickAt(485, 10);
-  EXPECT_EQ(rig.seq->m_Tab, 4) << "the last tab ends at x 484";
+  EXPECT_EQ(rig.editor->m_Tab, 4) << "the last tab ends at x 484";
   // From a cell straight onto the tab bar, the first frame still has the cell.
   rig.HoverAt(EditorRig::CellX(3), EditorRig::CellY(0));
   rig.HoverAt(30, 10);
@@ -139,7 +139,7 @@ TEST(TabBar, SelectsTabsOnlyWhileNoCellIsCurrent) {
 
 TEST(PatternButtons, HeldLettersStoreAndLoadAndTheLastLetterShows) {
   EditorRig rig;
-  rig.seq->m_Tab = 5;
+  rig.editor->m_Tab = 5;
   rig.CellAt(1, 6).m_Slot = 14;
   rig.MoveTo(30, 64 + 24 + 30);  // Save button of track 1
   rig.TapKeys({key::kA, key::kD});
@@ -153,7 +153,7 @@ TEST(PatternButtons, HeldLettersStoreAndLoadAndTheLastLetterShows) {
     rig.TapKey(key::kD);
     EXPECT_EQ(rig.CellAt(2, 6).m_Slot, x == 64 ? kRestSlot : 14);
   }
-  rig.seq->m_Tab = 1;  // outside tab 5 the same keys store nothing
+  rig.editor->m_Tab = 1;  // outside tab 5 the same keys store nothing
   rig.MoveTo(30, 64 + 24 + 30);
   rig.TapKey(key::kF);
   EXPECT_EQ(rig.seq->m_Bank.m_Patterns[6][6].m_Slot, 0);
@@ -165,12 +165,12 @@ TEST(Arrangement, LettersWriteThePositionUnderThePointerOnEveryRowInEveryTab) {
     const int last = tracks - 1;
     rig.HoverAt(15, 700 + 10 * last + 5);
     for (int tab = 1; tab <= 7; ++tab) {
-      rig.seq->m_Tab = tab;
+      rig.editor->m_Tab = tab;
       rig.seq->m_Arrangement[last][0] = 24;
       rig.TapKey(key::kZ);
       EXPECT_EQ(rig.seq->m_Arrangement[last][0], 26) << "tab " << tab;
     }
-    rig.seq->m_Tab = 1;
+    rig.editor->m_Tab = 1;
     rig.TapKeys({key::kA, key::kC});  // the last letter wins
     if (tracks == 3) {  // below the last row (the six rows reach the pointer's lowest place)
       rig.MoveTo(15, 735);
@@ -221,7 +221,7 @@ TEST(ClickHolds, AHeldClickActsAgainOnlyWhenItsHoldIsOver) {
       rig.seq->m_Position = 0;
     }
     EXPECT_EQ(acted, c.acted) << c.x << "," << c.y;
-    EXPECT_EQ(rig.seq->m_PaletteDrag, -1);
+    EXPECT_EQ(rig.editor->m_PaletteDrag, -1);
   }
 }
 
@@ -232,16 +232,17 @@ TEST(SongList, ArrowsRepeatFourTimesASecondAndStopAtTheLastSong) {
   rig.display.m_FramesPerSecond = 40;
   for (const char* name : {"a", "b", "c"}) {
     std::strcpy(rig.seq->m_Name, name);
-    rig.seq->SaveSong();
+    auto song = std::make_unique<Song>();
+    rig.seq->Capture(*song);
+    SaveSong(*song);
   }
-  rig.RunFrames(20);  // the saves' key delay
   rig.ClickAt(420, 10);
   std::vector<int> moved;
   rig.Key(key::kRight, true);
   for (int frame = 1; frame <= 40; ++frame) {
-    const int before = rig.seq->m_SelectedSong;
+    const int before = rig.editor->m_SelectedSong;
     rig.RunFrame();
-    if (rig.seq->m_SelectedSong != before) moved.push_back(frame);
+    if (rig.editor->m_SelectedSong != before) moved.push_back(frame);
   }
   EXPECT_EQ(moved, (std::vector<int>{1, 11}));
 }
@@ -272,14 +273,14 @@ TEST(NameEntry, TypingRepeatsFourTimesASecondAndReturnSavesUnderTheName) {
   EXPECT_TRUE(TextAt(rig, 514, 8, "Untitlewwww1", false));
   rig.RunFrames(10);
   rig.TapKey(key::kReturn);
-  EXPECT_EQ(rig.seq->m_Tab, 1);
+  EXPECT_EQ(rig.editor->m_Tab, 1);
   EXPECT_TRUE(fs::exists("songs/Untitlewwww1.tlp"));
 
   rig.RunFrames(20);  // the delay after a save
   rig.ClickAt(470, 10);
   rig.TapKey(key::kBackspace, 65);
   rig.TapKey(key::kReturn);
-  EXPECT_TRUE(rig.seq->m_Tab == 1 && rig.seq->m_NameLength == 8);
+  EXPECT_TRUE(rig.editor->m_Tab == 1 && rig.editor->m_NameLength == 8);
   EXPECT_TRUE(fs::exists("songs/Untitled.tlp")) << "an empty name saves as Untitled";
 }
 
@@ -321,22 +322,22 @@ TEST(UserBitmapMenu, ReleasingOverANameLoadsItAndElsewhereJustCloses) {
     std::vector<uint32_t> pixels(210 * 210, 0xFF0010);
     WriteBmp24("userbitmaps/red.bmp", 210, 210, pixels.data());
   });
-  ASSERT_EQ(rig.seq->m_BitmapCount, 1);
+  ASSERT_EQ(rig.editor->m_Bitmaps.count, 1);
   for (const auto& [y, loaded] :
        {std::pair{EditorRig::kPaletteCentreY, "data/stepsine.bmp"},
         std::pair{585, "data/stepsine.bmp"}, std::pair{595, "userbitmaps/red.bmp"}}) {
     rig.PickUp(2);  // slot 8
     rig.Right(true);
     rig.RunFrame();
-    EXPECT_TRUE(rig.seq->m_PaletteReplace == 8 && rig.seq->m_PaletteDrag == -1);
+    EXPECT_TRUE(rig.editor->m_PaletteReplace == 8 && rig.editor->m_PaletteDrag == -1);
     rig.Left(false);
     rig.HoverAt(EditorRig::PaletteX(2), y);
     EXPECT_TRUE(TextAt(rig, 128, 590, "red.bmp", false));
     rig.Right(false);
     rig.RunFrame();
-    EXPECT_STREQ(rig.display.m_SlotNames[8], loaded) << y;
+    EXPECT_STREQ(rig.palette.Name(8), loaded) << y;
   }
-  EXPECT_EQ(rig.display.m_Wavetables.Sample(8, 0), (0x10 - 128) / 128.0f);
+  EXPECT_EQ(rig.palette.Tables().Sample(8, 0), (0x10 - 128) / 128.0f);
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ TEST(TwoThreadsSession, AudioPlaysOnWhileTheEditorChangesEverything) {
     for (const auto& entry : fs::directory_iterator(fs::path(testing::SourceDir()) / "userbitmaps"))
       fs::copy_file(entry.path(), fs::path("userbitmaps") / entry.path().filename());
   });
-  ASSERT_GE(rig.seq->m_BitmapCount, 5);
+  ASSERT_GE(rig.editor->m_Bitmaps.count, 5);
   rig.platform.SetKeepFrames(false);
   rig.seq->StartAudio();
   ASSERT_TRUE(rig.seq->AudioRunning()) << "the ALSA device should open";
@@ -125,8 +125,8 @@ TEST(TwoThreadsSession, AudioPlaysOnWhileTheEditorChangesEverything) {
   EXPECT_LT(rig.seq->m_SamplesPerStep, kDefaultSamplesPerStep);
   EXPECT_EQ(rig.seq->GetTrack(0).m_Mute, rounds % 2 == 0 ? 1 : 0);
   EXPECT_TRUE(fs::exists("songs/ses0.tlp") && fs::exists("songs/ses2.tlp"));
-  EXPECT_EQ(std::string(rig.display.m_SlotNames[6 + 2]).rfind("userbitmaps/", 0), 0u)
-      << rig.display.m_SlotNames[8];
+  EXPECT_EQ(std::string(rig.palette.Name(6 + 2)).rfind("userbitmaps/", 0), 0u)
+      << rig.palette.Name(8);
   const std::string log = testing::ReadFile("debug.txt");
   EXPECT_NE(log.find("Saving Patch"), std::string::npos);
   EXPECT_NE(log.find("Loading seq"), std::string::npos);

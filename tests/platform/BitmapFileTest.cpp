@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "display/BmpWriter.h"
+#include "base/BmpWriter.h"
 #include "platform/BitmapFile.h"
 #include "tests/display/TestPictures.h"
 #include "tests/support/WorkFolder.h"

@@ -15,12 +15,13 @@
 #include <set>
 #include <sstream>
 
-#include "display/BmpWriter.h"
-#include "display/DebugLog.h"
+#include "base/BmpWriter.h"
+#include "base/DebugLog.h"
+#include "songfile/SongFiles.h"
 #include "songfile/SongFormat.h"
+#include "sound/OfflineRender.h"
 #include "tests/support/NamedPipe.h"
 #include "tests/support/WorkFolder.h"
-#include "tools/render/HeadlessProgram.h"
 
 namespace tessaloop {
 namespace {
@@ -97,26 +98,39 @@ std::vector<std::string> LogLines(const std::string& prefix) {
   return lines;
 }
 
+// Saves the song as the name tab does.
+bool Save(const Sequencer& seq) {
+  auto song = std::make_unique<Song>();
+  seq.Capture(*song);
+  return SaveSong(*song);
+}
+
 class SongFileTest : public ::testing::Test {
  protected:
-  SongFileTest() { fs::create_directory("songs"); }
+  SongFileTest() {
+    fs::create_directory("songs");
+    // The names of the start-up palette, without its files.
+    for (int i = 0; i < kSavedSlotCount; ++i)
+      palette.KeepName(kFirstSavedSlot + i, Palette::StartupName(i));
+  }
 
+  // A Sequencer with no sound loaded and no audio.
   std::unique_ptr<Sequencer> Quiet(int tracks) {
     SequencerSetup setup;
     setup.trackCount = tracks;
-    setup.wavetables = &bank;
+    setup.palette = &palette;
     setup.startAudio = false;
     return std::make_unique<Sequencer>(setup);
   }
 
   testing::WorkFolder folder;
-  WavetableBank bank;
+  Palette palette;
 };
 
 TEST_F(SongFileTest, StartupSongOfEitherProgramSavesAsItsExactText) {
   folder.LinkData();
   for (int tracks : {3, 6}) {
-    ASSERT_TRUE(HeadlessProgram(tracks).seq->SaveSong());
+    ASSERT_TRUE(Save(*OfflineEngine(tracks).seq));
     const std::string text = ReadFile(kSong);
     EXPECT_EQ(text, StartupText(tracks)) << tracks;
     EXPECT_EQ(Tokens(text).size(), tracks == 3 ? 3777u : 4080u);
@@ -131,10 +145,10 @@ TEST_F(SongFileTest, EveryValueComesBackAndSavesAgainByteForByte) {
     auto seq = Quiet(tracks);
     WriteFile("songs/A.tlp", RichText(tracks, 1));
     WriteFile("songs/B.tlp", RichText(tracks, 2));
-    ASSERT_TRUE(seq->LoadSongFile("songs/A.tlp"));
-    ASSERT_TRUE(seq->LoadSongFile("songs/B.tlp"));
+    ASSERT_TRUE(LoadSongFile(*seq, "songs/A.tlp"));
+    ASSERT_TRUE(LoadSongFile(*seq, "songs/B.tlp"));
     std::strcpy(seq->m_Name, "Mine");
-    ASSERT_TRUE(seq->SaveSong());
+    ASSERT_TRUE(Save(*seq));
     EXPECT_EQ(ReadFile("songs/Mine.tlp"), RichText(tracks, 2)) << tracks;
   }
 }
@@ -156,7 +170,7 @@ TEST_F(SongFileTest, HandEditsLoadWithNumbersReadAsFarAsTheyGoAndParametersClamp
   WriteFile("songs/Edited.tlp", Edited(Tokens(RichText(3, 8)), edits, "\r\n\t \v\f"));
   auto seq = Quiet(3);
   WriteFile(kDebugLogPath, "");
-  ASSERT_TRUE(seq->LoadSongFile("songs/Edited.tlp"));
+  ASSERT_TRUE(LoadSongFile(*seq, "songs/Edited.tlp"));
   for (size_t i = 0; i < arrangement.size(); ++i)
     EXPECT_EQ(seq->m_Arrangement[0][static_cast<int>(i)], arrangement[i].second) << i;
   const Cell* cells = seq->m_Bank.m_Patterns[0];
@@ -179,14 +193,14 @@ TEST_F(SongFileTest, DamagedShortAndForeignFilesAreRefusedWholeChangingNothing) 
   WriteFile("songs/Good.tlp", good);
   WriteFile("songs/Other.tlp", RichText(3, 12));
   auto seq = Quiet(3);
-  ASSERT_TRUE(seq->LoadSongFile("songs/Other.tlp"));
+  ASSERT_TRUE(LoadSongFile(*seq, "songs/Other.tlp"));
   std::strcpy(seq->m_Name, "State");
-  auto state = [&seq] { return seq->SaveSong() ? ReadFile("songs/State.tlp") : ""; };
+  auto state = [&seq] { return Save(*seq) ? ReadFile("songs/State.tlp") : ""; };
   const std::string before = state();
   auto expectRefused = [&](const char* path, const std::string& reason) {
     WriteFile(kDebugLogPath, "");
     std::string why;
-    EXPECT_FALSE(seq->LoadSongFile(path, &why));
+    EXPECT_FALSE(LoadSongFile(*seq, path, &why));
     EXPECT_NE(why.find(reason), std::string::npos) << "why: " << why << "\nwanted: " << reason;
     EXPECT_EQ(LogLines("Song not loaded: "), std::vector<std::string>{"Song not loaded: " + why});
     EXPECT_TRUE(LogLines("load ").empty()) << "something was put in place";
@@ -223,7 +237,7 @@ TEST_F(SongFileTest, DamagedShortAndForeignFilesAreRefusedWholeChangingNothing) 
   };
   for (size_t k : {0, 1, 302, 303, 3758, 3759, 3776})
     cases.emplace_back(first(k), "the file ends after " + std::to_string(k) + " of 3777 tokens");
-  auto image = std::make_unique<SongImage>();
+  auto image = std::make_unique<Song>();
   for (const auto& [text, reason] : cases) {
     WriteFile("songs/Bad.tlp", text);
     expectRefused("songs/Bad.tlp", reason);
@@ -237,19 +251,18 @@ TEST_F(SongFileTest, DamagedShortAndForeignFilesAreRefusedWholeChangingNothing) 
   expectRefused("songs/Missing.tlp", "cannot open songs/Missing.tlp: No such file");
   fs::create_directory("songs/Folder.tlp");
   expectRefused("songs/Folder.tlp", "songs/Folder.tlp is not a file");
-  seq->ListSongs();
-  for (int index : {-1, 40, 39}) {  // outside the list, and an unused entry ("none")
-    seq->LoadSong(index);
-    EXPECT_EQ(state(), before) << index;
-  }
+  FolderList songs;
+  ListSongs(songs);  // an unused entry ("none") names no file
+  EXPECT_FALSE(LoadSongFile(*seq, (std::string(kSongFolder) + "/" + songs.names[39]).c_str()));
+  EXPECT_EQ(state(), before);
 
   std::string why;
-  EXPECT_FALSE(Quiet(6)->LoadSongFile("songs/Good.tlp", &why));
+  EXPECT_FALSE(LoadSongFile(*Quiet(6), "songs/Good.tlp", &why));
   EXPECT_NE(why.find("a song of a 3-track program (3777 tokens; this program's songs have 4080)"),
             std::string::npos)
       << why;
   WriteFile("songs/Spaced.tlp", good + "\n \r\n");  // white space after the end is fine
-  EXPECT_TRUE(seq->LoadSongFile("songs/Spaced.tlp"));
+  EXPECT_TRUE(LoadSongFile(*seq, "songs/Spaced.tlp"));
 }
 
 // Each failure is made in a child process: a disk that fills up mid-save, and
@@ -257,15 +270,15 @@ TEST_F(SongFileTest, DamagedShortAndForeignFilesAreRefusedWholeChangingNothing) 
 TEST_F(SongFileTest, SavesReplaceTheWholeFileOrLeaveItAsItWas) {
   WriteFile("songs/Rich.tlp", RichText(3, 1));
   auto seq = Quiet(3);
-  ASSERT_TRUE(seq->LoadSongFile("songs/Rich.tlp"));
+  ASSERT_TRUE(LoadSongFile(*seq, "songs/Rich.tlp"));
   fs::remove_all("songs");
-  ASSERT_TRUE(seq->SaveSong()) << "the folder is made";
+  ASSERT_TRUE(Save(*seq)) << "the folder is made";
   const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   fs::permissions(kSong, mode);
   auto filesInSongs = [] { return std::distance(fs::directory_iterator("songs"), {}); };
 
   // The shorter start-up song under the same name: nothing of the first remains.
-  ASSERT_TRUE(Quiet(3)->SaveSong());
+  ASSERT_TRUE(Save(*Quiet(3)));
   const std::string old = ReadFile(kSong);
   EXPECT_EQ(old, StartupText(3));
   EXPECT_EQ(fs::status(kSong).permissions() & fs::perms::all, mode);
@@ -286,7 +299,7 @@ TEST_F(SongFileTest, SavesReplaceTheWholeFileOrLeaveItAsItWas) {
       if (full ? setrlimit(RLIMIT_FSIZE, &limit) != 0
                : geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
         _exit(3);
-      _exit(seq->SaveSong() ? 4 : 0);
+      _exit(Save(*seq) ? 4 : 0);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -298,7 +311,7 @@ TEST_F(SongFileTest, SavesReplaceTheWholeFileOrLeaveItAsItWas) {
     EXPECT_EQ(filesInSongs(), 1) << reason << ": no temporary file is left behind";
   }
   std::strcpy(seq->m_Name, "../escape");
-  EXPECT_FALSE(seq->SaveSong());
+  EXPECT_FALSE(Save(*seq));
   EXPECT_FALSE(fs::exists("escape.tlp"));
 }
 
@@ -324,9 +337,9 @@ TEST_F(SongFileTest, ListingsHoldFortyMatchingNamesInTheFoldersOrder) {
     return std::vector<std::string>(names, names + count);
   };
   fs::remove("songs");
-  auto seq = Quiet(3);
-  seq->ListSongs();  // no folder at all
-  EXPECT_TRUE(listed(seq->m_SongNames, seq->m_SongCount).empty());
+  FolderList songs, bitmaps;
+  ListSongs(songs);  // no folder at all
+  EXPECT_TRUE(listed(songs.names, songs.count).empty());
 
   std::set<std::string> fitting = {"Loud.TLP", "nonesuch.tlp", std::string(27, 's') + ".tlp"};
   for (int i = 0; fitting.size() < 40; ++i)
@@ -334,23 +347,23 @@ TEST_F(SongFileTest, ListingsHoldFortyMatchingNamesInTheFoldersOrder) {
   touch("songs", {fitting.begin(), fitting.end()});
   touch("songs", {"notes.txt", "Mid.tlp.4711-0.tmp", "tlp", "x.tlpx", std::string(28, 'S') + ".tlp",
                   std::string(200, 'L') + ".tlp"});
-  seq->ListSongs();
-  EXPECT_EQ(listed(seq->m_SongNames, seq->m_SongCount), folderOrder("songs", fitting));
+  ListSongs(songs);
+  EXPECT_EQ(listed(songs.names, songs.count), folderOrder("songs", fitting));
   // One more: the first 40 the folder yields are listed, the rest not read.
   fitting.insert("more.tlp");
   touch("songs", {"more.tlp"});
-  seq->ListSongs();
+  ListSongs(songs);
   std::vector<std::string> first = folderOrder("songs", fitting);
   first.resize(40);
-  EXPECT_EQ(listed(seq->m_SongNames, seq->m_SongCount), first);
+  EXPECT_EQ(listed(songs.names, songs.count), first);
   EXPECT_EQ(LogLines("Only the first"),
             std::vector<std::string>{"Only the first 40 files of songs are listed"});
 
   const std::string bitmap19 = std::string(15, 'b') + ".bmp";  // userbitmaps/ + 19 = 31
   touch("userbitmaps", {bitmap19, "Pic.BMP", "pic3.png", "bmp", std::string(16, 'B') + ".bmp",
                         "a,b.bmp", "my pic.bmp", "tab\tb.bmp"});
-  seq->ListUserBitmaps();
-  EXPECT_EQ(listed(seq->m_BitmapNames, seq->m_BitmapCount),
+  ListUserBitmaps(bitmaps);
+  EXPECT_EQ(listed(bitmaps.names, bitmaps.count),
             folderOrder("userbitmaps", {bitmap19, "Pic.BMP"}));
   EXPECT_EQ(LogLines("Left out of the list: userbitmaps/").size(), 4u);
 }
@@ -363,8 +376,8 @@ void WriteFlatBitmap(const std::string& path, int blue) {
 float Flat(int blue) {
   return (static_cast<float>(blue) - 128.0f) / 128.0f;
 }
-float Sample(const HeadlessProgram& program, int slot) {
-  return program.display->m_Wavetables.Sample(slot, 1234);
+float Sample(const OfflineEngine& program, int slot) {
+  return program.palette.Tables().Sample(slot, 1234);
 }
 
 // Each start-up picture with its own flat wave, the fallback, a user bitmap.
@@ -374,7 +387,7 @@ class SongPaletteTest : public SongFileTest {
     fs::create_directory("data");
     fs::create_directory("userbitmaps");
     for (int i = 0; i < kSavedSlotCount; ++i)
-      WriteFlatBitmap(kStartupPalette[i], 10 + i);
+      WriteFlatBitmap(Palette::StartupName(i), 10 + i);
     WriteFlatBitmap(kNotFoundBitmap, 200);
     WriteFlatBitmap("userbitmaps/kick.bmp", 50);
   }
@@ -390,34 +403,34 @@ class SongPaletteTest : public SongFileTest {
 
 TEST_F(SongPaletteTest, PaletteNamesAndSoundsComeBackAndMissingPicturesFallBack) {
   {
-    HeadlessProgram author(3);
-    ASSERT_TRUE(author.display->LoadPaletteSlot(7, "userbitmaps/kick.bmp"));
+    OfflineEngine author(3);
+    ASSERT_TRUE(author.palette.Load(7, "userbitmaps/kick.bmp"));
     std::strcpy(author.seq->m_Name, "Kick");
-    ASSERT_TRUE(author.seq->SaveSong());
+    ASSERT_TRUE(Save(*author.seq));
   }
-  HeadlessProgram program(3);
+  OfflineEngine program(3);
   ASSERT_EQ(Sample(program, 7), Flat(12));
-  ASSERT_TRUE(program.seq->LoadSongFile("songs/Kick.tlp"));
+  ASSERT_TRUE(LoadSongFile(*program.seq, "songs/Kick.tlp"));
   for (int i = 0; i < kSavedSlotCount; ++i) {
     const bool kick = kFirstSavedSlot + i == 7;
-    EXPECT_STREQ(program.display->m_SlotNames[kFirstSavedSlot + i],
-                 kick ? "userbitmaps/kick.bmp" : kStartupPalette[i]);
+    EXPECT_STREQ(program.palette.Name(kFirstSavedSlot + i),
+                 kick ? "userbitmaps/kick.bmp" : Palette::StartupName(i));
     EXPECT_EQ(Sample(program, kFirstSavedSlot + i), Flat(kick ? 50 : 10 + i)) << i;
   }
 
   // White space within a name is skipped as anywhere in the file.
   WriteSong("songs/Gone.tlp", {"userbitmaps/gone.bmp", "user bitmaps/ki\tck.bmp"});
-  ASSERT_TRUE(program.seq->LoadSongFile("songs/Gone.tlp"));
-  EXPECT_STREQ(program.display->m_SlotNames[5], kNotFoundBitmap);
+  ASSERT_TRUE(LoadSongFile(*program.seq, "songs/Gone.tlp"));
+  EXPECT_STREQ(program.palette.Name(5), kNotFoundBitmap);
   EXPECT_EQ(Sample(program, 5), Flat(200));
-  EXPECT_STREQ(program.display->m_SlotNames[6], "userbitmaps/kick.bmp");
+  EXPECT_STREQ(program.palette.Name(6), "userbitmaps/kick.bmp");
   // Without even the fallback a slot keeps its sound and the song its own
   // picture's name, so that saving it again loses nothing.
   fs::remove(kNotFoundBitmap);
-  WriteSong("songs/Lost.tlp", {kStartupPalette[0], "userbitmaps/lost.bmp"});
-  ASSERT_TRUE(program.seq->LoadSongFile("songs/Lost.tlp"));
+  WriteSong("songs/Lost.tlp", {Palette::StartupName(0), "userbitmaps/lost.bmp"});
+  ASSERT_TRUE(LoadSongFile(*program.seq, "songs/Lost.tlp"));
   EXPECT_EQ(Sample(program, 6), Flat(50));
-  EXPECT_STREQ(program.display->m_SlotNames[6], "userbitmaps/lost.bmp");
+  EXPECT_STREQ(program.palette.Name(6), "userbitmaps/lost.bmp");
 }
 
 // A song names pictures outside the picture folders, a pipe, a folder and a
@@ -459,9 +472,9 @@ TEST_F(SongPaletteTest, PathsOutsideThePictureFoldersAreNeverOpened) {
   while (read(watch, events, sizeof events) > 0) {
   }
 
-  HeadlessProgram program(3);
+  OfflineEngine program(3);
   WriteFile(kDebugLogPath, "");
-  ASSERT_TRUE(program.seq->LoadSongFile("songs/Paths.tlp"));
+  ASSERT_TRUE(LoadSongFile(*program.seq, "songs/Paths.tlp"));
   const ssize_t opened = read(watch, events, sizeof events);
   close(watch);
   EXPECT_LE(opened, 0) << "a refused picture was opened";
@@ -471,7 +484,7 @@ TEST_F(SongPaletteTest, PathsOutsideThePictureFoldersAreNeverOpened) {
   ASSERT_EQ(lines.size(), refused.size());
   for (size_t i = 0; i < refused.size(); ++i) {
     const int slot = kFirstSavedSlot + static_cast<int>(i);
-    EXPECT_STREQ(program.display->m_SlotNames[slot], kNotFoundBitmap) << refused[i].first;
+    EXPECT_STREQ(program.palette.Name(slot), kNotFoundBitmap) << refused[i].first;
     EXPECT_EQ(Sample(program, slot), Flat(200)) << refused[i].first;
     EXPECT_NE(lines[i].find("(" + refused[i].second + ")"), std::string::npos) << lines[i];
   }
@@ -479,7 +492,7 @@ TEST_F(SongPaletteTest, PathsOutsideThePictureFoldersAreNeverOpened) {
   EXPECT_EQ(lines[9],
             "Picture not opened: \"userbitmaps/\\x01scape.bmp\" (a control character in the path)");
   const int kept = kFirstSavedSlot + static_cast<int>(refused.size());
-  EXPECT_STREQ(program.display->m_SlotNames[kept], "userbitmaps/kick.bmp");
+  EXPECT_STREQ(program.palette.Name(kept), "userbitmaps/kick.bmp");
   EXPECT_EQ(Sample(program, kept), Flat(50));
 }
 

@@ -33,8 +33,8 @@ TEST_P(AudioWithABrokenAlsaConfiguration, RunsSilentlyAndLeavesNothingBehind) {
   const std::string path = folder.Path() + "/home/asound.conf";
   if (c.contents != nullptr) testing::WriteFile(path, c.contents);
   setenv("ALSA_CONFIG_PATH", path.c_str(), 1);
-  WavetableBank bank;
-  Sequencer seq(testing::RigSetup(bank, 3, true));  // the process survives the device scan
+  Palette palette;
+  Sequencer seq(testing::RigSetup(palette, 3, true));  // the process survives the device scan
   EXPECT_FALSE(seq.AudioRunning());
   seq.StopAudio();
   std::string lines;

@@ -40,11 +40,11 @@ void ComposeSong(Sequencer& seq) {
   }
   // Track 0 is already sounding, so the first frame the device gets is not 0.
   Track& first = seq.GetTrack(0);
-  first.m_Slot = 9;
-  first.m_Level = 1.0f;
-  first.m_Stage = kStageAttack;
-  first.m_AttackRate = 0.0f;
-  first.m_Frequency = 440.0f;
+  first.m_Voice.m_Slot = 9;
+  first.m_Voice.m_Level = 1.0f;
+  first.m_Voice.m_Stage = kStageAttack;
+  first.m_Voice.m_AttackRate = 0.0f;
+  first.m_Voice.m_Frequency = 440.0f;
   seq.m_SongMode = 1;
 }
 
@@ -62,8 +62,8 @@ bool RealTimeAllowed() {
 
 TEST(AudioStream, DeviceReceivesExactlyWhatTheClockProduces) {
   testing::WorkFolder folder;
-  testing::FilledBank bank;
-  Sequencer live(testing::RigSetup(bank));
+  testing::FilledPalette palette;
+  Sequencer live(testing::RigSetup(palette));
   ComposeSong(live);
   live.StartAudio();
   ASSERT_TRUE(live.AudioRunning()) << "the ALSA file device should open";
@@ -89,7 +89,7 @@ TEST(AudioStream, DeviceReceivesExactlyWhatTheClockProduces) {
     ASSERT_EQ(capture[i], 0.0f) << "frame " << i / 2;
   ASSERT_NE(capture[lead * 2], 0.0f) << "the song's first frame follows the priming silence";
 
-  Sequencer reference(testing::RigSetup(bank));
+  Sequencer reference(testing::RigSetup(palette));
   ComposeSong(reference);
   testing::SizeMix(reference);
   std::vector<float> block(2 * MixBuffer::kFramesPerBuffer);

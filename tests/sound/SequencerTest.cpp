@@ -17,8 +17,8 @@ class SequencerTest : public ::testing::Test {
   SequencerTest() { testing::SizeMix(seq); }
 
   testing::WorkFolder folder;
-  testing::FilledBank bank;
-  Sequencer seq{testing::RigSetup(bank)};
+  testing::FilledPalette palette;
+  Sequencer seq{testing::RigSetup(palette)};
 };
 
 TEST_F(SequencerTest, StoreAndLoadCopyTheSoundOfEveryStepButNotItsPlaceNorTheVoice) {
@@ -35,12 +35,12 @@ TEST_F(SequencerTest, StoreAndLoadCopyTheSoundOfEveryStepButNotItsPlaceNorTheVoi
   cell.m_Semitone = 4;
   cell.SetNote();
   from.StorePattern(seq.m_Bank, 5);
-  to.m_Level = 0.75f;
-  to.m_Phase = 123.0f;
+  to.m_Voice.m_Level = 0.75f;
+  to.m_Voice.m_Phase = 123.0f;
   to.LoadPattern(seq.m_Bank, 5);
   EXPECT_TRUE(from.m_StoredPattern == 5 && from.m_LoadedPattern == 24);
   EXPECT_TRUE(to.m_StoredPattern == 24 && to.m_LoadedPattern == 5);
-  EXPECT_TRUE(to.m_Level == 0.75f && to.m_Phase == 123.0f);
+  EXPECT_TRUE(to.m_Voice.m_Level == 0.75f && to.m_Voice.m_Phase == 123.0f);
   const Cell& b = to.m_Cells[5];
   EXPECT_TRUE(b.m_Slot == 11 && b.m_Attack == 0.125f && b.m_Decay == 0.25f &&
               b.m_SlideLength == 0.375f && b.m_Slide == 0.625f && b.m_Pan == 0.875f &&
@@ -97,7 +97,7 @@ TEST_F(SequencerTest, SongModeLoadsThePatternsOfTheNextPositionAtEachPatternEnd)
       seq.Tick();
       if (seq.m_Step == 0 && seq.m_StepTrigger)
         starts.emplace_back(seq.m_Position, seq.GetTrack(2).m_LoadedPattern,
-                            seq.GetTrack(0).m_Level > 0.0f);
+                            seq.GetTrack(0).m_Voice.m_Level > 0.0f);
     }
     return starts;
   };
@@ -116,11 +116,11 @@ TEST_F(SequencerTest, TheMixIsTheSumOfThePannedVoicesAndRenderBlockCyclesThirtyT
   for (int t = 0; t < 3; ++t) {
     const float value = 0.125f * static_cast<float>(t + 1);
     const float pan = 0.2f + 0.3f * static_cast<float>(t);
-    testing::FillConstantTable(bank, 6 + t, value);
+    testing::FillConstantTable(palette, 6 + t, value);
     Track& track = seq.GetTrack(t);
-    track.m_Slot = 6 + t;
-    track.m_Level = 1.0f;
-    track.m_Stage = kStageAttack;
+    track.m_Voice.m_Slot = 6 + t;
+    track.m_Voice.m_Level = 1.0f;
+    track.m_Voice.m_Stage = kStageAttack;
     for (Cell& cell : track.m_Cells)
       cell.m_Pan = pan;
     left += static_cast<float>((1.0 - static_cast<double>(pan)) * value);

@@ -1,29 +1,28 @@
 #pragma once
 
-#include "display/WavetableBank.h"
+#include "sound/Palette.h"
 #include "sound/Sequencer.h"
 #include "tests/support/TestTables.h"
 
 namespace tessaloop::testing {
 
-// A bank holding the tests' own recognisable tables.
-struct FilledBank : WavetableBank {
-  FilledBank() { FillTestTables(*this); }
+// A palette holding the tests' own recognisable tables.
+struct FilledPalette : Palette {
+  FilledPalette() { FillTestTables(*this); }
 };
 
-// A Sequencer over the given bank, without its stream unless asked for.
-inline SequencerSetup RigSetup(WavetableBank& bank, int tracks = 3, bool audio = false) {
+// A Sequencer over the given palette, without its stream unless asked for.
+inline SequencerSetup RigSetup(Palette& palette, int tracks = 3, bool audio = false) {
   SequencerSetup setup;
   setup.trackCount = tracks;
-  setup.wavetables = &bank;
+  setup.palette = &palette;
   setup.startAudio = audio;
   return setup;
 }
 
-// Sizes the mix as the stream would, for driving RenderBlock without one.
+// Sets the mix up as the stream would, for driving RenderBlock without one.
 inline void SizeMix(Sequencer& seq) {
-  seq.m_Mix.m_FramesPerBuffer = MixBuffer::kFramesPerBuffer;
-  seq.m_Mix.m_NumberOfBlocks = MixBuffer::kNumberOfBlocks;
+  seq.m_Mix.Reset();
 }
 
 }  // namespace tessaloop::testing

@@ -1,8 +1,11 @@
 #include "tests/support/TestTables.h"
 
+#include <fstream>
+#include <iterator>
 #include <vector>
 
-#include "display/WavetableBank.h"
+#include "sound/Palette.h"
+#include "sound/WavetableConversion.h"
 
 namespace tessaloop::testing {
 
@@ -12,18 +15,28 @@ float TestTableSample(int slot, int index) {
   return (static_cast<float>(byte) - 128.0f) / 128.0f;
 }
 
-void FillTestTables(WavetableBank& bank) {
+void FillTestTables(Palette& palette) {
   std::vector<float> table(kTableLength);
   for (int s = 0; s < kSlotCount; ++s) {
     for (int i = 0; i < kTableLength; ++i)
       table[i] = TestTableSample(s, i);
-    bank.StoreTable(s, table.data());
+    palette.StoreTable(s, table.data());
   }
 }
 
-void FillConstantTable(WavetableBank& bank, int slot, float value) {
+std::vector<float> TableOfFile(const std::string& path) {
+  std::vector<float> table(kTableLength, 0.0f);
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                   std::istreambuf_iterator<char>());
+  if (in.is_open() && !bytes.empty())
+    ConvertBitmapBytesToWavetable(bytes.data(), bytes.size(), table.data());
+  return table;
+}
+
+void FillConstantTable(Palette& palette, int slot, float value) {
   std::vector<float> table(kTableLength, value);
-  bank.StoreTable(slot, table.data());
+  palette.StoreTable(slot, table.data());
 }
 
 }  // namespace tessaloop::testing

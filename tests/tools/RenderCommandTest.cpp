@@ -16,9 +16,10 @@
 #include <tuple>
 #include <vector>
 
+#include "songfile/SongFiles.h"
 #include "songfile/SongFormat.h"
+#include "sound/OfflineRender.h"
 #include "tests/support/WorkFolder.h"
-#include "tools/render/HeadlessProgram.h"
 #include "tools/render/RenderSong.h"
 
 namespace tessaloop {
@@ -50,8 +51,8 @@ std::pair<SF_INFO, std::vector<float>> ReadAudio(const std::string& path) {
 // Three sounding patterns over the first four positions (and one at position
 // 100, which is stored but never played) of loud notes, the first panned hard
 // left, on the shipped pictures and one that is missing.
-SongImage ComposeSong(int tracks) {
-  SongImage song;
+Song ComposeSong(int tracks) {
+  Song song;
   song.trackCount = tracks;
   for (int t = 0; t < tracks; ++t) {
     for (int p = 0; p < kArrangementLength; ++p)
@@ -72,7 +73,7 @@ SongImage ComposeSong(int tracks) {
                          n == 1 ? 0.01f : 0.1f * (c % 9 + 1),
                          6 + c * n % 5};
   for (int i = 0; i < kSavedSlotCount; ++i)
-    std::strcpy(song.palette[i], i == 5 ? "userbitmaps/missing.bmp" : kStartupPalette[i]);
+    std::strcpy(song.palette[i], i == 5 ? "userbitmaps/missing.bmp" : Palette::StartupName(i));
   song.samplesPerStep = 700;
   return song;
 }
@@ -81,15 +82,14 @@ SongImage ComposeSong(int tracks) {
 // program's start-up, the song loaded as the song list loads it, the clock at
 // the end of position 99 in song mode, one callback block after another.
 std::vector<float> RenderInProcess(const std::string& song, int tracks, int64_t frames) {
-  HeadlessProgram program(tracks);
+  OfflineEngine program(tracks);
   Sequencer& seq = *program.seq;
-  EXPECT_TRUE(seq.LoadSongFile(song.c_str()));
+  EXPECT_TRUE(LoadSongFile(seq, song.c_str()));
   seq.m_SongMode = 1;
   seq.m_Position = 99;
   seq.m_Step = 15;
   seq.m_SampleCount = seq.m_SamplesPerStep.Load();
-  seq.m_Mix.m_FramesPerBuffer = 64;
-  seq.m_Mix.m_NumberOfBlocks = 32;
+  seq.m_Mix.Reset();
   std::vector<float> out(static_cast<size_t>(2 * frames));
   for (int64_t at = 0; at < frames; at += 64)
     seq.RenderBlock(&out[static_cast<size_t>(2 * at)],
@@ -174,13 +174,13 @@ TEST_F(RenderCommandTest, OutputIsWhatTheClockProducesInProcess) {
 
   // A song whose arrangement is all 24 renders one position; lengths count
   // beyond 32 bits.
-  SongImage plain = ComposeSong(3);
+  Song plain = ComposeSong(3);
   for (auto& row : plain.arrangement)
     std::fill(std::begin(row), std::end(row), kDefaultPattern);
   WriteFile("songs/Plain.tlp", FormatSong(plain));
   ASSERT_EQ(std::get<0>(Render({"songs/Plain.tlp", "plain.wav"})), 0);
   EXPECT_EQ(ReadAudio("plain.wav").first.frames, step);
-  HeadlessProgram program(3);
+  OfflineEngine program(3);
   program.seq->m_SamplesPerStep = kMaxSamplesPerStep;
   EXPECT_EQ(PositionFrames(*program.seq, 100), int64_t{100} * 16 * 2646000);
 }
@@ -225,7 +225,7 @@ TEST_F(RenderCommandTest, FailuresSayWhyOnceAndLeaveNoFile) {
   EXPECT_EQ(Render({"--help"}), std::make_tuple(0, RenderUsage(), std::string()));
 
   // Interrupted once its output has begun, it removes what it wrote.
-  SongImage slow = ComposeSong(3);
+  Song slow = ComposeSong(3);
   slow.samplesPerStep = kMaxSamplesPerStep;
   WriteFile("songs/Slow.tlp", FormatSong(slow));
   const std::set<std::string> all = Files();

@@ -11,7 +11,7 @@
 #include <map>
 #include <string>
 
-#include "display/BmpWriter.h"
+#include "base/BmpWriter.h"
 #include "tools/artgen/Art.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "display/BmpWriter.h"
+#include "base/BmpWriter.h"
 #include "tools/artgen/Art.h"
 
 namespace fs = std::filesystem;

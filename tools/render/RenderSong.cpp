@@ -10,17 +10,15 @@
 #include <vector>
 
 #include "songfile/ReplaceFile.h"
+#include "songfile/SongFiles.h"
 #include "songfile/SongFormat.h"
-#include "sound/Sequencer.h"
-#include "tools/render/HeadlessProgram.h"
+#include "sound/OfflineRender.h"
 
 namespace tessaloop {
 
 namespace {
 
 constexpr int kChannels = 2;
-// Frames handed to the file per write: 64 callback blocks.
-constexpr int64_t kChunkFrames = MixBuffer::kFramesPerBuffer * 64;
 
 bool EndsWithIgnoringCase(const std::string& text, const char* suffix) {
   const size_t length = std::strlen(suffix);
@@ -256,50 +254,6 @@ int TrackCountForTokens(long tokens) {
   return 0;
 }
 
-int LastArrangedPosition(const Sequencer& seq) {
-  int last = -1;
-  for (int t = 0; t < seq.TrackCount(); ++t)
-    for (int p = 0; p < kPlayedPositions; ++p)
-      if (seq.m_Arrangement[t][p] != kDefaultPattern && p > last) last = p;
-  return last;
-}
-
-int64_t PositionFrames(const Sequencer& seq, int positions) {
-  return int64_t{positions} * kStepsPerPattern * seq.m_SamplesPerStep;
-}
-
-void CueSongStart(Sequencer& seq) {
-  seq.m_SongMode = 1;
-  seq.m_Position = kPlayedPositions - 1;
-  seq.m_Step = kStepsPerPattern - 1;
-  seq.m_SampleCount = seq.m_SamplesPerStep.Load();
-  seq.m_StepTrigger = 0;
-  MixBuffer& mix = seq.m_Mix;
-  mix.m_FramesPerBuffer = MixBuffer::kFramesPerBuffer;
-  mix.m_NumberOfBlocks = MixBuffer::kNumberOfBlocks;
-  mix.m_BlockNumber = 0;
-  mix.m_WriteIndex = 0;
-  std::fill(std::begin(mix.m_Left), std::end(mix.m_Left), 0.0f);
-  std::fill(std::begin(mix.m_Right), std::end(mix.m_Right), 0.0f);
-}
-
-bool RenderFrames(Sequencer& seq, int64_t frames,
-                  const std::function<bool(const float*, int64_t)>& sink) {
-  std::vector<float> chunk(static_cast<size_t>(kChunkFrames) * kChannels);
-  int64_t done = 0;
-  while (done < frames) {
-    const int64_t chunkFrames = std::min(kChunkFrames, frames - done);
-    for (int64_t at = 0; at < chunkFrames; at += MixBuffer::kFramesPerBuffer) {
-      const int64_t block = std::min<int64_t>(MixBuffer::kFramesPerBuffer, chunkFrames - at);
-      seq.RenderBlock(&chunk[static_cast<size_t>(at) * kChannels],
-                      static_cast<unsigned long>(block));
-    }
-    if (!sink(chunk.data(), chunkFrames)) return false;
-    done += chunkFrames;
-  }
-  return true;
-}
-
 int RunRender(const RenderOptions& options, std::string& summary, std::string& error) {
   AudioEncoding encoding{};
   if (!EncodingForPath(options.out, options.pcm16, encoding, error)) return kRenderFailed;
@@ -322,10 +276,10 @@ int RunRender(const RenderOptions& options, std::string& summary, std::string& e
   }
 
   // The program's own start, then the song as the song list would load it.
-  HeadlessProgram program(tracks);
+  OfflineEngine program(tracks);
   Sequencer* seq = program.seq.get();
   std::string why;
-  if (!seq->LoadSongFile(options.song.c_str(), &why)) {
+  if (!LoadSongFile(*seq, options.song.c_str(), &why)) {
     error = options.song + ": " + why;
     return kRenderFailed;
   }

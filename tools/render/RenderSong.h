@@ -5,12 +5,9 @@
 
 #include <csignal>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace tessaloop {
-
-class Sequencer;
 
 // What the command line asks for.
 struct RenderOptions {
@@ -51,24 +48,6 @@ const char* DescribeEncoding(AudioEncoding encoding);
 // The program a song file comes from, by its token count: 3, 6, or 0 for
 // neither.
 int TrackCountForTokens(long tokens);
-
-// The last arrangement position (0-99) at which any track plays a pattern
-// other than the default 24; -1 when there is none.
-int LastArrangedPosition(const Sequencer& seq);
-
-// Frames of n whole positions at the song's tempo.
-int64_t PositionFrames(const Sequencer& seq, int positions);
-
-// Puts the clock at the very end of position 99 in song mode, so that the next
-// sample begins step 0 of position 0: it raises the step trigger, moves to
-// position 0, loads each track's pattern of position 0 and starts its notes.
-void CueSongStart(Sequencer& seq);
-
-// Runs the clock for frames samples exactly as the audio callback does, in
-// blocks of the callback's size, handing interleaved stereo frames to sink in
-// chunks. Stops early, returning false, when sink returns false.
-bool RenderFrames(Sequencer& seq, int64_t frames,
-                  const std::function<bool(const float* interleaved, int64_t frames)>& sink);
 
 // The whole export. Returns 0, with a line for the user in summary, or
 // kRenderFailed with a one-line reason in error and no output file written.

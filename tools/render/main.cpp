@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "display/DebugLog.h"
+#include "base/DebugLog.h"
 #include "tools/render/RenderSong.h"
 
 namespace {

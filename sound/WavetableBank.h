@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "sound/Relaxed.h"
+#include "base/Relaxed.h"
 
 namespace tessaloop {
 

@@ -12,7 +12,7 @@
 //   - what it names, if anything, is a regular file.
 // A path that names nothing passes: its load fails as any missing picture's
 // does. Both the program's song loader and the exporter load songs through
-// Sequencer::ApplySong, which asks this before it opens anything.
+// Sequencer::Apply, which asks this before it opens anything.
 
 #include <string>
 

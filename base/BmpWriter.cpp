@@ -1,4 +1,4 @@
-#include "display/BmpWriter.h"
+#include "base/BmpWriter.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "songfile/PicturePath.h"
+#include "sound/PicturePath.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "display/DebugLog.h"
+#include "base/DebugLog.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "display/WavetableBank.h"
+#include "sound/WavetableBank.h"
 
 #include <sys/mman.h>
 

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace tessaloop {
+
+// The largest bitmap file the program reads: far beyond any picture it shows
+// (the largest is 512 wide) and any photograph a user might drop into
+// userbitmaps/, yet small enough that reading one never asks for more than a
+// few hundred megabytes.
+constexpr long kMaxBitmapFileBytes = 160L << 20;
+
+// Reads a whole plain file of at most kMaxBitmapFileBytes (and at least one
+// byte) into bytes, whose memory a caller that reads many files keeps from one
+// read to the next. False when the file cannot be read or is too large.
+bool ReadWholeBitmapFile(const char* path, std::vector<uint8_t>& bytes);
+
+// What a BMP file's header says, checked for sense: the magic, a header size
+// and picture size that are possible, a bit depth of 1 to 32, and for
+// uncompressed pictures every pixel row inside the file. A picture decoder is
+// asked to decode only files that pass, and the sound of a slot comes only
+// from files that pass, so that a picture and its sound are accepted alike.
+bool PlausibleBitmapHeader(const uint8_t* bytes, size_t size);
+
+}  // namespace tessaloop

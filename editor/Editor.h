@@ -1,0 +1,70 @@
+#pragma once
+
+// The editor: one Frame per turn of the main loop draws the whole screen anew
+// from the song and turns the user's input into edits. It is immediate mode:
+// its state is the plain members below, every control a fixed rectangle tested
+// against the pointer in a fixed order. It changes the song only through the
+// Sequencer's edit operations.
+
+#include <cstdint>
+
+#include "songfile/SongFiles.h"
+#include "sound/Cell.h"
+
+namespace tessaloop {
+
+class Display;
+class InputState;
+class Sequencer;
+
+constexpr int32_t kNameEntryFinished = -10;
+
+class Editor {
+ public:
+  // Reads the user-bitmap folder for the palette's menu.
+  Editor(Sequencer& seq, Display& display, InputState& input);
+  Editor(const Editor&) = delete;
+  Editor& operator=(const Editor&) = delete;
+
+  // Reads the input, draws every part of the screen and applies the edits.
+  void Frame();
+
+  Sequencer& Seq() { return m_Seq; }
+  const Sequencer& Seq() const { return m_Seq; }
+  Display& GetDisplay() { return m_Display; }
+  InputState& Input() { return m_Input; }
+  const InputState& Input() const { return m_Input; }
+
+  // ---- State ----
+  int32_t m_Tab = 1;             // 1-7, as the tab bar shows them
+  int32_t m_SelectedTrack = -1;  // the current cell, or -1 for none
+  int32_t m_SelectedStep = -1;
+  int32_t m_PaletteDrag = -1;     // the slot carried on the pointer, or -1
+  int32_t m_PaletteReplace = -1;  // the slot whose user-bitmap menu is open, or -1
+  int32_t m_TempoDrag = -1;       // non-zero while the tempo is dragged
+  float m_TempoDragScale = 10;    // samples per step per pixel of the drag
+  CellSound m_Clipboard;          // F5 copies the current cell here, F6 pastes it
+  FolderList m_Bitmaps;           // the user-bitmap menu
+  FolderList m_Songs;             // the song list of tab 6
+  int32_t m_SelectedSong = 0;
+  // The name's length while tab 7 edits it; kNameEntryFinished once Return
+  // asked for the save.
+  int32_t m_NameLength = 0;
+  // Set when the last save from the name tab failed; the tab then stays open
+  // and says so until a save succeeds or the tab is opened anew.
+  bool m_SaveFailed = false;
+
+ private:
+  void LowerPanel();
+  void EnterName();
+  // Saves the song under its name (Return in tab 7).
+  bool SaveCurrentSong();
+  // Loads entry index of the song list (Return in tab 6).
+  void LoadListedSong(int index);
+
+  Sequencer& m_Seq;
+  Display& m_Display;
+  InputState& m_Input;
+};
+
+}  // namespace tessaloop

@@ -1,0 +1,42 @@
+#pragma once
+
+// The song files and folders of the running program: saving the song under
+// its name, loading a song file into the Sequencer, and the listings of the
+// user-bitmap and song folders that the editor offers.
+
+#include <cstdint>
+#include <string>
+
+#include "sound/Sequencer.h"
+#include "sound/Song.h"
+
+namespace tessaloop {
+
+constexpr int kListSize = 40;  // entries of each folder listing
+constexpr int kListNameLength = 32;
+
+// Writes the parts of song a file holds to "songs/" + its name + ".tlp". False,
+// with the reason in the debug log and any older file of that name as it was,
+// when it cannot.
+bool SaveSong(const Song& song);
+
+// Loads a song file from any path into the running song: the whole file is
+// read and checked first, and only a whole, valid song is put in place (its
+// arrangement, bank, palette and tempo; Sequencer::Apply). A refused file
+// changes nothing, and whyRefused (when given) says why. True when the song
+// was loaded.
+bool LoadSongFile(Sequencer& seq, const char* path, std::string* whyRefused = nullptr);
+
+// A folder's matching file names in the order the folder yields them, then
+// "none" in every entry left.
+struct FolderList {
+  char names[kListSize][kListNameLength] = {};
+  int32_t count = 0;
+};
+
+// The bitmaps of userbitmaps/ whose path fits a slot name and a song file.
+void ListUserBitmaps(FolderList& list);
+// The song files of songs/.
+void ListSongs(FolderList& list);
+
+}  // namespace tessaloop

@@ -1,0 +1,93 @@
+// The song as one value: Capture and Apply.
+
+#include <cstring>
+#include <string>
+
+#include "base/DebugLog.h"
+#include "sound/PicturePath.h"
+#include "sound/Sequencer.h"
+
+namespace tessaloop {
+
+void Sequencer::Capture(Song& song) const {
+  song.trackCount = m_TrackCount;
+  for (int t = 0; t < m_TrackCount; ++t) {
+    const Track& track = *m_Tracks[t];
+    SongTrack& saved = song.tracks[t];
+    for (int s = 0; s < kStepsPerPattern; ++s)
+      saved.cells[s] = track.m_Cells[s].Sound();
+    saved.mute = track.m_Mute != 0;
+    saved.storedPattern = track.m_StoredPattern;
+    saved.loadedPattern = track.m_LoadedPattern;
+    for (int p = 0; p < kArrangementLength; ++p)
+      song.arrangement[t][p] = m_Arrangement[t][p];
+  }
+  for (int n = 0; n < kPatternCount; ++n)
+    for (int c = 0; c < kStepsPerPattern; ++c)
+      song.bank[n][c] = m_Bank.m_Patterns[n][c].Sound();
+  for (int i = 0; i < kSavedSlotCount; ++i) {
+    std::memset(song.palette[i], 0, kSlotNameLength);
+    const char* name = m_Palette->Name(kFirstSavedSlot + i);
+    std::memcpy(song.palette[i], name, strnlen(name, kSlotNameLength - 1));
+  }
+  song.samplesPerStep = m_SamplesPerStep;
+  song.songMode = m_SongMode != 0;
+  std::memset(song.name, 0, sizeof song.name);
+  std::memcpy(song.name, m_Name, strnlen(m_Name, kMaxNameLength));
+}
+
+void Sequencer::Apply(const Song& song, SongParts parts) {
+  if (song.trackCount != m_TrackCount) {
+    WriteDebugLog("Song not loaded: it was read for another number of tracks");
+    return;
+  }
+
+  WriteDebugLog("load song pattern");
+  for (int t = 0; t < m_TrackCount; ++t)
+    for (int p = 0; p < kArrangementLength; ++p)
+      m_Arrangement[t][p] = song.arrangement[t][p];
+
+  WriteDebugLog("load wavetables");
+  for (int n = 0; n < kPatternCount; ++n)
+    for (int c = 0; c < kStepsPerPattern; ++c)
+      m_Bank.m_Patterns[n][c].SetSound(song.bank[n][c]);
+
+  WriteDebugLog("load bmp palette");
+  for (int i = 0; i < kSavedSlotCount; ++i) {
+    const int slot = kFirstSavedSlot + i;
+    const char* name = song.palette[i];
+    // A shared song is untrusted: a path outside the picture folders is never
+    // opened, and its slot gets the fallback as a missing one does.
+    std::string why;
+    if (!SongPicturePathAllowed(name, why)) {
+      WriteDebugLog(("Picture not opened: " + PrintablePath(name) + " (" + why + ")").c_str());
+    } else if (m_Palette->Load(slot, name)) {
+      continue;
+    }
+    if (m_Palette->Load(slot, kNotFoundBitmap)) continue;
+    // Not even the fallback loads: the slot keeps its sound, but the song
+    // keeps naming its own bitmap, so that saving it again loses nothing.
+    m_Palette->KeepName(slot, name);
+  }
+
+  WriteDebugLog("load tempo");
+  m_SamplesPerStep = song.samplesPerStep;
+
+  if (parts == SongParts::kAll) {
+    for (int t = 0; t < m_TrackCount; ++t) {
+      Track& track = *m_Tracks[t];
+      const SongTrack& saved = song.tracks[t];
+      for (int s = 0; s < kStepsPerPattern; ++s)
+        track.m_Cells[s].SetSound(saved.cells[s]);
+      track.m_Mute = saved.mute ? 1 : 0;
+      track.m_StoredPattern = saved.storedPattern;
+      track.m_LoadedPattern = saved.loadedPattern;
+    }
+    m_SongMode = song.songMode ? 1 : 0;
+    std::memset(m_Name, 0, sizeof m_Name);
+    std::memcpy(m_Name, song.name, strnlen(song.name, kMaxNameLength));
+  }
+  Edited(SongEdit::kSong);
+}
+
+}  // namespace tessaloop

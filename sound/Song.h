@@ -25,6 +25,8 @@ struct SongTrack {
   bool mute = false;
   int32_t storedPattern = kDefaultPattern;
   int32_t loadedPattern = kDefaultPattern;
+
+  bool operator==(const SongTrack&) const = default;
 };
 
 struct Song {
@@ -36,6 +38,8 @@ struct Song {
   int32_t samplesPerStep = 0;
   bool songMode = false;
   char name[kMaxNameLength + 1] = {};
+
+  bool operator==(const Song&) const = default;
 };
 
 // The parts of a song that Apply puts in place.

@@ -22,6 +22,13 @@ void Sequencer::Capture(Song& song) const {
     for (int p = 0; p < kArrangementLength; ++p)
       song.arrangement[t][p] = m_Arrangement[t][p];
   }
+  // The rows of tracks this program has not: as a fresh Song has them, so that
+  // a capture is the same value whatever the Song held before.
+  for (int t = m_TrackCount; t < kMaxTracks; ++t) {
+    song.tracks[t] = SongTrack{};
+    for (int32_t& entry : song.arrangement[t])
+      entry = 0;
+  }
   for (int n = 0; n < kPatternCount; ++n)
     for (int c = 0; c < kStepsPerPattern; ++c)
       song.bank[n][c] = m_Bank.m_Patterns[n][c].Sound();

@@ -60,13 +60,28 @@ bool PlausibleBitmapHeader(const uint8_t* bytes, size_t size) {
   if (height < 0) height = -height;  // top-down rows
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
   if (width * height > kMaxPixels) return false;
-  if (bitCount == 0 || bitCount > 32) return false;
+  // The depths the decoder has pixel formats for.
+  switch (bitCount) {
+    case 1:
+    case 2:
+    case 4:
+    case 8:
+    case 12:
+    case 15:
+    case 16:
+    case 24:
+    case 32:
+      break;
+    default:
+      return false;
+  }
 
-  // Uncompressed pixel rows must all be in the file. (Run-length files are
-  // smaller than their picture by design; the decoder checks those as it goes.)
-  constexpr uint32_t kRgb = 0;
-  constexpr uint32_t kBitFields = 3;
-  if (compression == kRgb || compression == kBitFields) {
+  // Pixel rows that are not run-length coded must all be in the file; the
+  // decoder reads them as they stand. (Run-length files are smaller than their
+  // picture by design; the decoder checks those as it goes.)
+  constexpr uint32_t kRle8 = 1;
+  constexpr uint32_t kRle4 = 2;
+  if (compression != kRle8 && compression != kRle4) {
     const int64_t rowBytes = (width * bitCount + 31) / 32 * 4;
     const int64_t offset = Le32(bytes + 10);
     if (offset > static_cast<int64_t>(size)) return false;

@@ -18,10 +18,13 @@ constexpr long kMaxBitmapFileBytes = 160L << 20;
 bool ReadWholeBitmapFile(const char* path, std::vector<uint8_t>& bytes);
 
 // What a BMP file's header says, checked for sense: the magic, a header size
-// and picture size that are possible, a bit depth of 1 to 32, and for
-// uncompressed pictures every pixel row inside the file. A picture decoder is
-// asked to decode only files that pass, and the sound of a slot comes only
-// from files that pass, so that a picture and its sound are accepted alike.
+// and picture size that are possible, a bit depth the decoder knows, and for
+// pictures that are not run-length coded every pixel row inside the file. The
+// picture decoder is asked to decode only files that pass; a palette without a
+// display (the exporter) takes the sound of exactly the files that pass. A
+// file that passes and still fails to decode (a broken run-length stream, odd
+// colour masks) is refused by the program with a display but sounds in the
+// exporter.
 bool PlausibleBitmapHeader(const uint8_t* bytes, size_t size);
 
 }  // namespace tessaloop

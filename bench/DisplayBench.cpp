@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "display/BmpWriter.h"
+#include "base/BmpWriter.h"
 #include "display/Display.h"
 #include "platform/HeadlessPlatform.h"
+#include "sound/Palette.h"
 #include "tests/support/WorkFolder.h"
 
 namespace {
@@ -57,9 +58,12 @@ void BM_DisplayStartup(benchmark::State& state) {
   BenchFolder folder;
   HeadlessPlatform platform;
   for (auto _ : state) {
-    Display display(platform, state.range(0) != 0);
+    // The palette too, as the program makes it at start: its tables are
+    // filled by the very loads that bring the pictures.
+    Palette palette;
+    Display display(platform, state.range(0) != 0, palette);
     display.Setup();
-    benchmark::DoNotOptimize(display.m_Wavetables.Sample(21, 44099));
+    benchmark::DoNotOptimize(palette.Tables().Sample(21, 44099));
   }
   state.SetLabel(state.range(0) ? "full screen, 16-bit" : "windowed, 32-bit");
 }
@@ -80,7 +84,8 @@ std::vector<std::string> ScreenOfText() {
 void BM_FullScreenOfText(benchmark::State& state) {
   BenchFolder folder;
   HeadlessPlatform platform;
-  Display display(platform, state.range(0) != 0);
+  Palette palette;
+  Display display(platform, state.range(0) != 0, palette);
   display.Setup();
   const bool keyed = state.range(1) != 0;
   const std::vector<std::string> lines = ScreenOfText();
@@ -112,7 +117,8 @@ BENCHMARK(BM_FullScreenOfText)
 void BM_EditorLikeFrame(benchmark::State& state) {
   BenchFolder folder;
   HeadlessPlatform platform;
-  Display display(platform, state.range(0) != 0);
+  Palette palette;
+  Display display(platform, state.range(0) != 0, palette);
   display.Setup();
   const Rect bar{0, 0, 512, 24};
   const Rect picture{0, 0, 64, 64};

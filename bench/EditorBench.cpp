@@ -18,9 +18,11 @@
 #include <vector>
 
 #include "display/Display.h"
+#include "editor/Editor.h"
 #include "input/InputState.h"
 #include "input/KeyCodes.h"
 #include "platform/HeadlessPlatform.h"
+#include "sound/Palette.h"
 #include "sound/Sequencer.h"
 #include "tests/support/WorkFolder.h"
 
@@ -52,35 +54,35 @@ void BusyEditorFrame(benchmark::State& state) {
   testing::WorkFolder folder;
   folder.LinkData();
   PlatformType platform;
-  Display display(platform, fullScreen);
+  Palette palette;
+  Display display(platform, fullScreen, palette);
   display.Setup();
   InputState input(platform, display.m_Width, display.m_Height);
   input.CreateDevices();
   SequencerSetup setup;
   setup.trackCount = tracks;
-  setup.wavetables = &display.m_Wavetables;
-  setup.display = &display;
-  setup.input = &input;
+  setup.palette = &palette;
   setup.startAudio = false;
   Sequencer seq(setup);
 
   for (int t = 0; t < tracks; ++t) {
     for (int s = 0; s < kStepsPerPattern; ++s) {
-      Cell& cell = seq.GetTrack(t).m_Cells[s];
-      cell.m_Slot = kFirstPaletteSlot + (s + t) % 16;
-      cell.m_Octave = (s + t) % 10;
-      cell.m_Semitone = (3 * s + t) % 12;
-      cell.SetNote();
+      CellSound sound;
+      sound.slot = kFirstPaletteSlot + (s + t) % 16;
+      sound.octave = (s + t) % 10;
+      sound.semitone = (3 * s + t) % 12;
+      seq.SetCell(t, s, sound);
     }
     for (int j = 0; j < kArrangementLength; ++j)
-      seq.m_Arrangement[t][j] = 1 + (j + t) % 26;
+      seq.SetArrangement(t, j, 1 + (j + t) % 26);
   }
-  seq.Frame();  // lets the pointer move
+  Editor editor(seq, display, input);
+  editor.Frame();  // lets the pointer move
   platform.MoveMouse(5 * 64 + 32, 24 + 32);
   platform.SetKey(key::kF1, true);
 
   for (auto _ : state) {
-    seq.Frame();
+    editor.Frame();
     display.CountFrame();
     display.Present();
   }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -17,10 +18,15 @@
 #include <string>
 
 #include "display/Display.h"
+#include "editor/Editor.h"
 #include "input/InputState.h"
 #include "platform/HeadlessPlatform.h"
+#include "songfile/SongFiles.h"
+#include "songfile/SongFormat.h"
 #include "sound/CallbackTimes.h"
+#include "sound/Palette.h"
 #include "sound/Sequencer.h"
+#include "sound/Song.h"
 #include "tests/support/WorkFolder.h"
 
 namespace {
@@ -32,20 +38,27 @@ using Clock = std::chrono::steady_clock;
 void ComposeBusySong(Sequencer& seq) {
   for (int t = 0; t < seq.TrackCount(); ++t) {
     for (int s = 0; s < kStepsPerPattern; ++s) {
-      Cell& cell = seq.GetTrack(t).m_Cells[s];
-      cell.m_Slot = kFirstPaletteSlot + (s + 3 * t) % 16;
-      cell.m_Octave = 2 + (s + t) % 5;
-      cell.m_Semitone = (5 * s + t) % 12;
-      cell.m_Slide = s % 3 == 0 ? 0.3f : 0.5f;
-      cell.m_Pan = 0.1f * static_cast<float>(1 + (s + t) % 9);
-      cell.SetNote();
+      CellSound sound;
+      sound.slot = kFirstPaletteSlot + (s + 3 * t) % 16;
+      sound.octave = 2 + (s + t) % 5;
+      sound.semitone = (5 * s + t) % 12;
+      sound.slide = s % 3 == 0 ? 0.3f : 0.5f;
+      sound.pan = 0.1f * static_cast<float>(1 + (s + t) % 9);
+      seq.SetCell(t, s, sound);
     }
-    seq.GetTrack(t).StorePattern(seq.m_Bank, 1 + t);
+    seq.StorePattern(t, 1 + t);
     for (int p = 0; p < kArrangementLength; ++p)
-      seq.m_Arrangement[t][p] = 1 + (p + t) % 6;
+      seq.SetArrangement(t, p, 1 + (p + t) % 6);
   }
-  seq.m_SamplesPerStep = 3000;
-  seq.m_SongMode = 1;
+  seq.SetTempo(3000);
+  seq.SetSongMode(true);
+}
+
+// What Return on the first entry of the song tab does.
+void LoadFirstListedSong(Sequencer& seq, const FolderList& songs) {
+  const std::string path = std::string(kSongFolder) + "/" +
+                           std::string(songs.names[0], strnlen(songs.names[0], kListNameLength));
+  LoadSongFile(seq, path.c_str());
 }
 
 }  // namespace
@@ -71,20 +84,27 @@ int main() {
 
   HeadlessPlatform platform;
   platform.SetKeepFrames(false);
-  Display display(platform, false);
+  Palette palette;
+  Display display(platform, false, palette);
   display.Setup();
   InputState input(platform, kScreenWidth, kScreenHeight);
   input.CreateDevices();
   SequencerSetup setup;
   setup.trackCount = 6;
-  setup.wavetables = &display.m_Wavetables;
-  setup.display = &display;
-  setup.input = &input;
+  setup.palette = &palette;
   setup.startAudio = false;
   auto seq = std::make_unique<Sequencer>(setup);
   ComposeBusySong(*seq);
-  seq->SaveSong();
-  seq->ListSongs();
+  // Saved under the name every new song has, and loaded back every second.
+  auto song = std::make_unique<Song>();
+  seq->Capture(*song);
+  if (!SaveSong(*song)) {
+    std::fprintf(stderr, "latency_bench: the song could not be saved\n");
+    return 1;
+  }
+  Editor editor(*seq, display, input);
+  FolderList songs;
+  ListSongs(songs);
 
   auto times = std::make_unique<CallbackTimes>();
   seq->TimeCallbacks(times.get());
@@ -106,12 +126,12 @@ int main() {
     if (random() % 30 == 0) platform.SetButton(0, random() % 2 == 0);
     if (input.m_MouseY > 700 || (input.m_MouseY < 24 && input.m_MouseX > 380))
       platform.MoveMouse(0, 100);
-    seq->Frame();
+    editor.Frame();
     display.CountFrame();
     display.Present();
     ++frames;
     if (Clock::now() >= nextLoad) {
-      seq->LoadSong(0);
+      LoadFirstListedSong(*seq, songs);
       ++loads;
       nextLoad += std::chrono::seconds(1);
     }

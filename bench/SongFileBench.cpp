@@ -14,11 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "display/BmpWriter.h"
+#include "base/BmpWriter.h"
 #include "display/Display.h"
 #include "platform/HeadlessPlatform.h"
+#include "songfile/SongFiles.h"
 #include "songfile/SongFormat.h"
+#include "sound/OfflineRender.h"
+#include "sound/Palette.h"
 #include "sound/Sequencer.h"
+#include "sound/Song.h"
 #include "tests/support/WorkFolder.h"
 #include "tools/render/RenderSong.h"
 
@@ -38,7 +42,7 @@ class BenchFolder {
     for (int i = 0; i < kSavedSlotCount; ++i) {
       for (size_t p = 0; p < pixels.size(); ++p)
         pixels[p] = static_cast<uint32_t>((p * static_cast<size_t>(i + 3)) % 256) | 0x102030u;
-      WriteBmp24(kStartupPalette[i], 210, 210, pixels.data());
+      WriteBmp24(Palette::StartupName(i), 210, 210, pixels.data());
       WriteBmp24("userbitmaps/sound" + std::to_string(i) + ".bmp", 210, 210, pixels.data());
     }
     WriteBmp24(kNotFoundBitmap, 210, 210, pixels.data());
@@ -56,57 +60,66 @@ BenchFolder& Folder() {
 // A busy 6-track song: every position of every track arranged, every bank
 // cell sounding, user bitmaps in the palette.
 struct BusySong {
-  BusySong() : display(platform, false) {
+  BusySong() : display(platform, false, palette) {
     Folder();
     display.Setup();
     SequencerSetup setup;
     setup.trackCount = 6;
-    setup.wavetables = &display.m_Wavetables;
-    setup.display = &display;
+    setup.palette = &palette;
     setup.startAudio = false;
     seq = std::make_unique<Sequencer>(setup);
     for (int n = 0; n < kPatternCount; ++n) {
       for (int c = 0; c < kStepsPerPattern; ++c) {
         Cell& cell = seq->m_Bank.m_Patterns[n][c];
-        cell.m_Slot = kFirstPaletteSlot + (n + c) % 16;
-        cell.m_Octave = 2 + (n + c) % 6;
-        cell.m_Semitone = (n * 5 + c) % 12;
-        cell.m_Attack = 0.015625f * static_cast<float>(1 + (c * 7) % 63);
-        cell.m_Pan = 0.1f * static_cast<float>(1 + (n + c) % 9);
-        cell.SetNote();
+        CellSound sound;
+        sound.slot = kFirstPaletteSlot + (n + c) % 16;
+        sound.octave = 2 + (n + c) % 6;
+        sound.semitone = (n * 5 + c) % 12;
+        sound.attack = 0.015625f * static_cast<float>(1 + (c * 7) % 63);
+        sound.pan = 0.1f * static_cast<float>(1 + (n + c) % 9);
+        cell.SetSound(sound);
       }
     }
     for (int t = 0; t < 6; ++t)
       for (int p = 0; p < kArrangementLength; ++p)
-        seq->m_Arrangement[t][p] = 1 + (p + t * 4) % 26;
+        seq->SetArrangement(t, p, 1 + (p + t * 4) % 26);
     for (int i = 1; i < kSavedSlotCount; ++i) {
-      display.LoadPaletteSlot(kFirstSavedSlot + i,
-                              ("userbitmaps/sound" + std::to_string(i) + ".bmp").c_str());
+      seq->ReplaceSound(kFirstSavedSlot + i,
+                        ("userbitmaps/sound" + std::to_string(i) + ".bmp").c_str());
     }
-    std::strcpy(seq->m_Name, "Bench");
-    seq->SaveSong();
+    seq->SetName("Bench");
+    Save();
+  }
+
+  // What the editor's save does: the song taken as a value, then formatted,
+  // written to a temporary, flushed to the disk and renamed.
+  bool Save() {
+    seq->Capture(*song);
+    return SaveSong(*song);
   }
 
   HeadlessPlatform platform;
+  Palette palette;
   Display display;
   std::unique_ptr<Sequencer> seq;
+  std::unique_ptr<Song> song = std::make_unique<Song>();
 };
 
-BusySong& Song() {
+BusySong& TheSong() {
   static BusySong song;
   return song;
 }
 
 void BM_SaveSong(benchmark::State& state) {
-  Sequencer& seq = *Song().seq;
+  BusySong& busy = TheSong();
   for (auto _ : state)
-    seq.SaveSong();  // formats, writes a temporary, flushes it to the disk, renames
+    if (!busy.Save()) state.SkipWithError("the song was not saved");
 }
 BENCHMARK(BM_SaveSong)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadSongFile(benchmark::State& state) {
-  Song();
-  auto song = std::make_unique<SongImage>();
+  TheSong();
+  auto song = std::make_unique<Song>();
   std::string why;
   for (auto _ : state) {
     if (!ReadSongFile("songs/Bench.tlp", 6, *song, why)) state.SkipWithError(why.c_str());
@@ -115,16 +128,16 @@ void BM_ReadSongFile(benchmark::State& state) {
 BENCHMARK(BM_ReadSongFile)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadSong(benchmark::State& state) {
-  Sequencer& seq = *Song().seq;
+  Sequencer& seq = *TheSong().seq;
   for (auto _ : state) {
-    if (!seq.LoadSongFile("songs/Bench.tlp")) state.SkipWithError("the song was refused");
+    if (!LoadSongFile(seq, "songs/Bench.tlp")) state.SkipWithError("the song was refused");
   }
 }
 BENCHMARK(BM_LoadSong)->Unit(benchmark::kMillisecond);
 
 // The whole command: start-up, load, render of 100 positions and the file.
 void BM_Export(benchmark::State& state) {
-  Song();
+  TheSong();
   RenderOptions options;
   options.song = "songs/Bench.tlp";
   options.out = state.range(0) == 0 ? "bench.wav" : "bench.flac";
@@ -137,7 +150,7 @@ void BM_Export(benchmark::State& state) {
     const auto begin = std::chrono::steady_clock::now();
     if (RunRender(options, summary, error) != 0) state.SkipWithError(error.c_str());
     wallSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-    audioSeconds += 100.0 * 16 * Song().seq->m_SamplesPerStep / kSampleRate;
+    audioSeconds += 100.0 * 16 * TheSong().seq->m_SamplesPerStep / kSampleRate;
     fs::remove(options.out);
   }
   state.counters["x_real_time"] = audioSeconds / wallSeconds;
@@ -148,8 +161,8 @@ BENCHMARK(BM_Export)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond);
 // The clock alone over the same song, without start-up or file: the ceiling
 // of the export.
 void BM_RenderOnly(benchmark::State& state) {
-  Sequencer& seq = *Song().seq;
-  seq.LoadSongFile("songs/Bench.tlp");
+  Sequencer& seq = *TheSong().seq;
+  LoadSongFile(seq, "songs/Bench.tlp");
   const int64_t frames = 100 * int64_t{16} * seq.m_SamplesPerStep;
   double wallSeconds = 0;
   for (auto _ : state) {

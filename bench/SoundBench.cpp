@@ -10,34 +10,35 @@
 #include <memory>
 #include <vector>
 
-#include "display/WavetableBank.h"
+#include "sound/Palette.h"
 #include "sound/Sequencer.h"
 
 namespace {
 
 using namespace tessaloop;
 
-std::unique_ptr<Sequencer> BusySong(WavetableBank& bank, int tracks) {
+// Tables made in memory, so that the figures do not depend on the pictures in
+// data/.
+std::unique_ptr<Sequencer> BusySong(Palette& palette, int tracks) {
   std::vector<float> table(kTableLength);
   for (int s = 0; s < kSlotCount; ++s) {
     for (int i = 0; i < kTableLength; ++i)
       table[i] = static_cast<float>((i * (s + 3)) % 256 - 128) / 128.0f;
-    bank.StoreTable(s, table.data());
+    palette.StoreTable(s, table.data());
   }
   SequencerSetup setup;
   setup.trackCount = tracks;
-  setup.wavetables = &bank;
+  setup.palette = &palette;
   setup.startAudio = false;
   auto seq = std::make_unique<Sequencer>(setup);
-  seq->m_Mix.m_FramesPerBuffer = MixBuffer::kFramesPerBuffer;
-  seq->m_Mix.m_NumberOfBlocks = MixBuffer::kNumberOfBlocks;
+  seq->m_Mix.Reset();
   for (int t = 0; t < tracks; ++t)
     for (int s = 0; s < kStepsPerPattern; ++s) {
-      Cell& cell = seq->GetTrack(t).m_Cells[s];
-      cell.m_Slot = 6 + (s + t) % 16;
-      cell.m_Octave = 2 + (s % 5);
-      cell.m_Slide = 0.3f;
-      cell.SetNote();
+      CellSound sound;
+      sound.slot = kFirstPaletteSlot + (s + t) % 16;
+      sound.octave = 2 + (s % 5);
+      sound.slide = 0.3f;
+      seq->SetCell(t, s, sound);
     }
   return seq;
 }
@@ -49,8 +50,8 @@ double CpuSeconds() {
 }
 
 void BM_RenderRealTimeMultiple(benchmark::State& state) {
-  WavetableBank bank;
-  auto seq = BusySong(bank, static_cast<int>(state.range(0)));
+  Palette palette;
+  auto seq = BusySong(palette, static_cast<int>(state.range(0)));
   float out[2 * MixBuffer::kFramesPerBuffer];
   int64_t frames = 0;
   const double start = CpuSeconds();
@@ -69,8 +70,8 @@ BENCHMARK(BM_RenderRealTimeMultiple)->Arg(3)->Arg(6)->MinTime(2.0);
 // Wall-clock figures include any time the machine took the core away; the CPU
 // figure counts only the callback's own work.
 void BM_WorstCallback(benchmark::State& state) {
-  WavetableBank bank;
-  auto seq = BusySong(bank, static_cast<int>(state.range(0)));
+  Palette palette;
+  auto seq = BusySong(palette, static_cast<int>(state.range(0)));
   float out[2 * MixBuffer::kFramesPerBuffer];
   const double period = static_cast<double>(MixBuffer::kFramesPerBuffer) / kSampleRate;
   std::vector<double> wall;

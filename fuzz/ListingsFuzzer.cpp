@@ -26,9 +26,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "display/DebugLog.h"
-#include "display/WavetableBank.h"
-#include "sound/Sequencer.h"
+#include "base/DebugLog.h"
+#include "songfile/SongFiles.h"
+#include "sound/WavetableBank.h"
 
 namespace {
 
@@ -88,14 +88,14 @@ void Sync(const char* folder, Names& present, const Names& wanted) {
   }
 }
 
-void CheckList(const char (&names)[kListSize][kListNameLength], int32_t count, const Names& files,
-               std::string_view extension, size_t longest, bool forSongFiles) {
-  if (count < 0 || count > kListSize) Fail("count out of range");
+void CheckList(const FolderList& list, const Names& files, std::string_view extension,
+               size_t longest, bool forSongFiles) {
+  if (list.count < 0 || list.count > kListSize) Fail("count out of range");
   Names seen;
   for (int i = 0; i < kListSize; ++i) {
-    const char* entry = names[i];
+    const char* entry = list.names[i];
     if (std::memchr(entry, '\0', kListNameLength) == nullptr) Fail("entry not terminated");
-    if (i >= count) {
+    if (i >= list.count) {
       if (std::strcmp(entry, "none") != 0) Fail("filler is not none", entry);
       continue;
     }
@@ -124,8 +124,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static WavetableBank bank;
-  static Sequencer seq(SequencerSetup{.trackCount = 3, .wavetables = &bank, .startAudio = false});
   Names wantedBitmaps, wantedSongs;
   for (const std::string& name : NamesFrom(data, size)) {
     wantedBitmaps.insert(name);
@@ -137,10 +135,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Sync("userbitmaps", bitmaps, wantedBitmaps);
   Sync("songs", songs, wantedSongs);
 
-  seq.ListUserBitmaps();
-  seq.ListSongs();
-  CheckList(seq.m_BitmapNames, seq.m_BitmapCount, bitmaps, ".bmp",
-            kSlotNameLength - 1 - std::strlen("userbitmaps/"), true);
-  CheckList(seq.m_SongNames, seq.m_SongCount, songs, ".tlp", kListNameLength - 1, false);
+  // Kept from one input to the next, as the editor keeps its lists: an entry
+  // a listing fails to write still holds the last input's name.
+  static FolderList bitmapList, songList;
+  ListUserBitmaps(bitmapList);
+  ListSongs(songList);
+  CheckList(bitmapList, bitmaps, ".bmp", kSlotNameLength - 1 - std::strlen("userbitmaps/"), true);
+  CheckList(songList, songs, ".tlp", kListNameLength - 1, false);
   return 0;
 }

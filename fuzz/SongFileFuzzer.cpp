@@ -5,8 +5,9 @@
 // show each program refusing the other's songs). A refused file must say why.
 // An accepted one must hold only values within their ranges, survive a save
 // and a load unchanged, and be safe to put in place and play: it is applied to
-// a Sequencer with a display, which loads the palette pictures the song names
-// into their slots, and the clock runs over its first pattern change.
+// a Sequencer whose palette has a display, so that the pictures the song names
+// are loaded into their slots with their sounds, the running song must then
+// hold the song's values, and the clock runs over its first pattern change.
 //
 // The pictures a song can name are made once, at start, in a working folder
 // that has no data/ yet (run-fuzzers.sh gives each target its own): small
@@ -25,12 +26,15 @@
 #include <memory>
 #include <string>
 
-#include "display/BmpWriter.h"
-#include "display/DebugLog.h"
+#include "base/BmpWriter.h"
+#include "base/DebugLog.h"
 #include "display/Display.h"
 #include "platform/HeadlessPlatform.h"
 #include "songfile/SongFormat.h"
+#include "sound/Cell.h"
+#include "sound/Palette.h"
 #include "sound/Sequencer.h"
+#include "sound/Song.h"
 
 namespace {
 
@@ -76,13 +80,13 @@ void MakePictures() {
   return commas > SongTokenCount(3) ? 6 : 3;
 }
 
-void CheckRanges(const SongImage& song) {
+void CheckRanges(const Song& song) {
   for (int t = 0; t < song.trackCount; ++t)
     for (int p = 0; p < kArrangementLength; ++p)
       if (song.arrangement[t][p] < 0 || song.arrangement[t][p] >= kPatternCount)
         Fail("pattern number out of range");
   for (const auto& pattern : song.bank) {
-    for (const SongCell& cell : pattern) {
+    for (const CellSound& cell : pattern) {
       for (float value : {cell.attack, cell.decay, cell.slideLength, cell.slide, cell.pan})
         if (!(value >= kMinParameter && value <= kMaxParameter)) Fail("parameter out of range");
       if (cell.octave < 0 || cell.octave > kMaxOctave) Fail("octave out of range");
@@ -96,16 +100,26 @@ void CheckRanges(const SongImage& song) {
     Fail("tempo out of range");
 }
 
-bool SameValues(const SongImage& a, const SongImage& b) {
+// Compared as bytes, so that the same is the same to the bit (-0 is not 0);
+// the values of a cell's sound fill it without padding.
+static_assert(sizeof(CellSound) == 8 * 4, "a cell's sound has padding that memcmp would read");
+
+bool SameValues(const Song& a, const Song& b) {
   return std::memcmp(a.arrangement, b.arrangement, sizeof a.arrangement[0] * a.trackCount) == 0 &&
          std::memcmp(a.bank, b.bank, sizeof a.bank) == 0 &&
          std::memcmp(a.palette, b.palette, sizeof a.palette) == 0 &&
          a.samplesPerStep == b.samplesPerStep;
 }
 
+Palette& ThePalette() {
+  static Palette palette;
+  return palette;
+}
+
+// Shows the palette's pictures from its first load on.
 Display& TheDisplay() {
   static HeadlessPlatform platform;
-  static Display display(platform, false);
+  static Display display(platform, false, ThePalette());
   return display;
 }
 
@@ -113,29 +127,41 @@ Sequencer& SequencerFor(int tracks) {
   static std::unique_ptr<Sequencer> sequencers[2];
   auto& seq = sequencers[tracks == 3 ? 0 : 1];
   if (!seq) {
-    Display& display = TheDisplay();
-    seq = std::make_unique<Sequencer>(SequencerSetup{.trackCount = tracks,
-                                                     .wavetables = &display.m_Wavetables,
-                                                     .display = &display,
-                                                     .startAudio = false});
-    seq->m_Mix.m_FramesPerBuffer = MixBuffer::kFramesPerBuffer;
-    seq->m_Mix.m_NumberOfBlocks = MixBuffer::kNumberOfBlocks;
+    TheDisplay();  // before the first load, so that every load brings its picture
+    seq = std::make_unique<Sequencer>(
+        SequencerSetup{.trackCount = tracks, .palette = &ThePalette(), .startAudio = false});
+    seq->m_Mix.Reset();
   }
   return *seq;
 }
 
 // Every saved slot holds the name the song gave it (or the fallback's, where
 // there is one) and, once it has a picture, a 64 x 64 one.
-void CheckPalette(const SongImage& song) {
+void CheckPalette(const Song& song) {
+  const Palette& palette = ThePalette();
   const Display& display = TheDisplay();
   for (int i = 0; i < kSavedSlotCount; ++i) {
-    const char* name = display.m_SlotNames[kFirstSavedSlot + i];
+    const char* name = palette.Name(kFirstSavedSlot + i);
     if (std::strcmp(name, song.palette[i]) != 0 && std::strcmp(name, kNotFoundBitmap) != 0)
       Fail("a slot holds a name the song did not give");
     const Surface* surface = display.SlotSurface(kFirstSavedSlot + i);
     if (surface != nullptr && (surface->Width() != 64 || surface->Height() != 64))
       Fail("a palette picture is not 64 x 64");
   }
+}
+
+// What was put in place is what a capture of the running song gives back, value
+// for value: the arrangement, the bank and the tempo. (The palette, which may
+// hold the fallback, is CheckPalette's.)
+void CheckApplied(const Sequencer& seq, const Song& song) {
+  static auto captured = std::make_unique<Song>();
+  seq.Capture(*captured);
+  if (std::memcmp(captured->arrangement, song.arrangement,
+                  sizeof song.arrangement[0] * song.trackCount) != 0)
+    Fail("the arrangement in place is not the song's");
+  if (std::memcmp(captured->bank, song.bank, sizeof song.bank) != 0)
+    Fail("the bank in place is not the song's");
+  if (captured->samplesPerStep != song.samplesPerStep) Fail("the tempo in place is not the song's");
 }
 
 void PlayFirstPatternChange(Sequencer& seq) {
@@ -166,8 +192,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static auto song = std::make_unique<SongImage>();
-  static auto reread = std::make_unique<SongImage>();
+  static auto song = std::make_unique<Song>();
+  static auto reread = std::make_unique<Song>();
   const int tracks = TracksFor(data, size);
   std::string why;
   if (!ReadSong(reinterpret_cast<const char*>(data), size, tracks, *song, why)) {
@@ -181,14 +207,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // read back holds the very values saved, its text is the saved text too
   // and need not be made again.
   const std::string saved = FormatSong(*song);
-  if (!ReadSong(saved.data(), saved.size(), tracks, *reread, why)) Fail("a saved song is refused");
-  if (reread->clampedCount != 0) Fail("a saved song needed clamping");
+  SongReadNotes notes;
+  if (!ReadSong(saved.data(), saved.size(), tracks, *reread, why, &notes))
+    Fail("a saved song is refused");
+  if (notes.clampedCount != 0) Fail("a saved song needed clamping");
   if (!SameValues(*song, *reread) && FormatSong(*reread) != saved)
     Fail("a saved song changed on loading");
 
   Sequencer& seq = SequencerFor(tracks);
-  seq.ApplySong(*song);
+  seq.Apply(*song, SongParts::kFile);
   CheckPalette(*song);
+  CheckApplied(seq, *song);
   PlayFirstPatternChange(seq);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "base/DebugLog.h"
@@ -83,7 +84,9 @@ bool SaveSong(const Song& captured) {
     return false;
   }
 
-  Song song = captured;
+  // Large: on the heap rather than the stack.
+  auto copy = std::make_unique<Song>(captured);
+  Song& song = *copy;
   for (int i = 0; i < kSavedSlotCount; ++i) {
     // A comma would split the name into two tokens and make the file
     // unreadable; no listed bitmap has one, but a path is kept safe anyway.

@@ -92,8 +92,8 @@ void Palette::LoadStartupSounds(const std::function<void(bool, const char*)>& lo
 }
 
 const char* Palette::StartupName(int savedIndex) {
-  const int index = kFirstSavedSlot + savedIndex - kFirstStartupSlot;
   if (savedIndex < 0 || savedIndex >= kSavedSlotCount) return "";
+  const int index = kFirstSavedSlot + savedIndex - kFirstStartupSlot;
   return index < kStartupCount ? kStartupSounds[index] : kNoiseBitmap;
 }
 

@@ -78,15 +78,18 @@ void Editor::LowerPanel() {
   display.DrawFloat(kTempoX, kTempoY, stepsPerMinute);
 
   // 4. Tempo drag. The input poll holds the pointer still while m_TempoDrag is
-  // set, and the raw motion since the last frame is what moves the tempo:
-  // down lengthens the step (slower), up shortens it.
+  // set, and the raw motion of this frame is what moves the tempo: down
+  // lengthens the step (slower), up shortens it. Only this frame's: the raw
+  // sums also hold whatever the pointer could not follow since the last drag
+  // (pushed past the screen's edge, confined to a cell), and a first frame
+  // that applied all of that could throw the tempo to either end at once.
   if (Between(x, kTempoLeft, kTempoRight) && Between(y, kTempoTop, kTempoBottom)) {
     display.DrawStringKeyed(kTempoHoverX, kTempoY, "1");
     if (input.LeftButton(0) && m_PaletteDrag == -1 && m_PaletteReplace == -1) {
       m_TempoDrag = 1;
       // In double precision and clamped before it becomes an integer again, so
       // no amount of motion can overflow the conversion.
-      const double moved = static_cast<double>(input.m_PrevMouseY) - input.m_MotionY;
+      const double moved = -static_cast<double>(input.m_FrameMotionY);
       const double next = std::trunc(static_cast<double>(samplesPerStep) -
                                      moved * static_cast<double>(m_TempoDragScale));
       seq.SetTempo(static_cast<int32_t>(std::clamp(next, static_cast<double>(kMinSamplesPerStep),

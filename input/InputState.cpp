@@ -68,6 +68,8 @@ void InputState::Poll(int32_t tempoDrag) {
   m_PrevMouseY = m_MouseY;
   m_MotionX += mouse.x;
   m_MotionY += mouse.y;
+  m_FrameMotionX = mouse.x;
+  m_FrameMotionY = mouse.y;
   if (tempoDrag == 0) {
     m_MouseX += mouse.x;
     m_MouseY += mouse.y;

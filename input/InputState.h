@@ -34,6 +34,11 @@ class InputState {
   int32_t m_PrevMouseY = 0;
   int32_t m_MotionX = 0;
   int32_t m_MotionY = 0;
+  // The motion of the last poll alone. Unlike the sums above it never holds
+  // motion the pointer could not follow (beyond the screen's edge, or while the
+  // editor confined it), so a drag that starts now moves by its own motion.
+  int32_t m_FrameMotionX = 0;
+  int32_t m_FrameMotionY = 0;
   uint8_t m_Buttons[4] = {};
   int32_t m_ClickDelay = 0;
 

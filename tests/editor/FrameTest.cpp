@@ -315,6 +315,33 @@ TEST(Tempo, ShowsStepsPerMinuteAndDragsTenSamplesAPixelAHundredWithCtrl) {
   }
 }
 
+// Motion the pointer could not follow (pushed far past the screen's edge, or
+// held in a cell by a drag) never reaches the tempo: a drag moves it by the
+// motion made during the drag alone, from its first frame on.
+TEST(Tempo, ADragMovesOnlyByItsOwnMotionWhateverCameBefore) {
+  EditorRig rig;
+  rig.Move(0, 5000);  // far below the screen: the pointer stops at the edge
+  rig.RunFrame();
+  rig.Move(-5000, -5000);
+  rig.RunFrame();
+  rig.ClickAt(EditorRig::CellX(3) - 20, EditorRig::CellY(0) - 20);  // a drag on a cell,
+  rig.Move(0, -3000);                                               // pushed beyond it
+  rig.Left(true);
+  rig.RunFrame();
+  rig.Left(false);
+  rig.RunFrame();
+  ASSERT_NE(rig.input.m_MotionY, rig.input.m_MouseY) << "the raw sum and the pointer parted";
+  rig.MoveTo(290, 675);
+  rig.RunFrame();
+  rig.Left(true);
+  rig.Move(0, 2);  // the press frame's own motion counts, nothing older
+  rig.RunFrame();
+  EXPECT_EQ(rig.seq->m_SamplesPerStep, 11005 + 20);
+  rig.Move(0, -3);
+  rig.RunFrame();
+  EXPECT_EQ(rig.seq->m_SamplesPerStep, 11005 - 10);
+}
+
 // Released over a name, the menu loads that bitmap into the square's slot;
 // released anywhere else it just closes. Opening it lets a carried sound go.
 TEST(UserBitmapMenu, ReleasingOverANameLoadsItAndElsewhereJustCloses) {

@@ -46,6 +46,13 @@ void DrawHandle(Display& display, const Cell& cell, float xFraction, float yFrac
                           static_cast<int>(static_cast<float>(cell.m_Y) + py), "8");
 }
 
+// An octave one step up or down, within 0 to kMaxOctave.
+int StepOctave(int octave, int step) {
+  if (step > 0 && octave < kMaxOctave) return octave + 1;
+  if (step < 0 && octave > 0) return octave - 1;
+  return octave;
+}
+
 bool IsCurrentCell(const Editor& editor, const Cell& cell) {
   return editor.m_SelectedStep * kCellSize == cell.m_X && RowY(editor.m_SelectedTrack) == cell.m_Y;
 }
@@ -99,14 +106,45 @@ void DrawTrack(Display& display, const Editor& editor, const Track& track) {
     DrawCell(display, editor, cell);
 }
 
-void DragEditCell(const InputState& input, int tab, int cellX, int cellY, CellSound& sound) {
+int OctaveKeyStep(Editor& editor) {
+  const InputState& input = editor.Input();
+  const bool up = input.KeyDown(key::kUp);
+  const bool down = input.KeyDown(key::kDown);
+  const int32_t held = up == down ? 0 : (up ? 1 : -1);
+  const int32_t repeat = QuarterSeconds(editor.GetDisplay().m_FramesPerSecond, 1);
+  if (held == 0) {
+    editor.m_OctaveKeyHeld = 0;
+    return 0;
+  }
+  if (held != editor.m_OctaveKeyHeld) {
+    editor.m_OctaveKeyHeld = held;
+    editor.m_OctaveRepeatIn = repeat;
+    return held;
+  }
+  editor.m_OctaveRepeatIn = editor.m_OctaveRepeatIn - 1;
+  if (editor.m_OctaveRepeatIn > 0) return 0;
+  editor.m_OctaveRepeatIn = repeat;
+  return held;
+}
+
+void DragEditCell(const InputState& input, int tab, int cellX, int cellY, int octaveStep,
+                  int32_t& octaveShift, CellSound& sound) {
   const int dx = input.m_MouseX - cellX;
   const int dy = input.m_MouseY - cellY;
   switch (tab) {
-    case kTabNote:
+    case kTabNote: {
       sound.semitone = std::min(dx / kSemitoneStep, kMaxSemitone);
-      sound.octave = (kCellSize - dy) / 7;  // 9 at the top edge, 0 at the bottom
+      // The drag sets the octave every frame, so a key's step is kept as a
+      // shift of the pointer's octave; it is taken from the octave shown, so
+      // a shift that the range had cut is not paid back by later steps.
+      const int pointerOctave = (kCellSize - dy) / 7;  // 9 at the top edge, 0 at the bottom
+      sound.octave = std::clamp(pointerOctave + octaveShift, 0, kMaxOctave);
+      if (octaveStep != 0) {
+        sound.octave = StepOctave(sound.octave, octaveStep);
+        octaveShift = sound.octave - pointerOctave;
+      }
       break;
+    }
     case kTabEnvelope:
       sound.attack = ParameterFromOffset(dx);
       sound.decay = ParameterFromOffset(dy);
@@ -121,17 +159,16 @@ void DragEditCell(const InputState& input, int tab, int cellX, int cellY, CellSo
     default:
       break;
   }
-  KeyEditCell(input, tab, sound);
+  KeyEditCell(input, tab, 0, sound);
 }
 
-void KeyEditCell(const InputState& input, int tab, CellSound& sound) {
+void KeyEditCell(const InputState& input, int tab, int octaveStep, CellSound& sound) {
   // Several held keys are all applied in this order, so the last one wins.
   if (input.KeyDown(key::kDelete)) sound.slot = kRestSlot;
   if (tab == kTabNote) {
     for (int semitone = 0; semitone < 12; ++semitone)
       if (input.KeyDown(kSemitoneKeys[semitone])) sound.semitone = semitone;
-    if (input.KeyDown(key::kUp) && sound.octave < kMaxOctave) sound.octave = sound.octave + 1;
-    if (input.KeyDown(key::kDown) && sound.octave > 0) sound.octave = sound.octave - 1;
+    sound.octave = StepOctave(sound.octave, octaveStep);
     for (int digit = 1; digit <= 9; ++digit)
       if (input.KeyDown(kOneToNine[digit - 1])) sound.octave = digit;
     if (input.KeyDown(key::k0)) sound.octave = 0;
@@ -146,6 +183,7 @@ void CurrentCellStep(Editor& editor) {
   Sequencer& seq = editor.Seq();
   InputState& input = editor.Input();
   const bool leftHeld = input.LeftButton(0) != 0;
+  int octaveStep = OctaveKeyStep(editor);
   if (editor.m_PaletteDrag == -1 && leftHeld && editor.m_SelectedStep >= 0 &&
       editor.m_SelectedTrack >= 0 && editor.m_SelectedTrack < seq.TrackCount()) {
     // A drag: the pointer cannot leave the cell while the button is held.
@@ -155,9 +193,12 @@ void CurrentCellStep(Editor& editor) {
     input.m_MouseY = std::clamp(input.m_MouseY, top, top + kCellSize);
     const Cell& cell = seq.GetTrack(editor.m_SelectedTrack).m_Cells[editor.m_SelectedStep];
     CellSound sound = cell.Sound();
-    DragEditCell(input, editor.m_Tab, cell.m_X, cell.m_Y, sound);
+    DragEditCell(input, editor.m_Tab, cell.m_X, cell.m_Y, octaveStep, editor.m_DragOctaveShift,
+                 sound);
     seq.SetCell(editor.m_SelectedTrack, editor.m_SelectedStep, sound);
+    octaveStep = 0;  // taken by the drag: the keys below must not step it again
   } else {
+    editor.m_DragOctaveShift = 0;
     // Hover: the cell whose inside holds the pointer; pixels on a cell's left
     // or top edge belong to no cell.
     const int x = input.m_MouseX;
@@ -179,7 +220,7 @@ void CurrentCellStep(Editor& editor) {
   CellSound sound = seq.GetTrack(track).m_Cells[step].Sound();
   if (input.KeyDown(key::kF5)) editor.m_Clipboard = sound;
   if (input.KeyDown(key::kF6)) sound = editor.m_Clipboard;
-  KeyEditCell(input, editor.m_Tab, sound);
+  KeyEditCell(input, editor.m_Tab, octaveStep, sound);
   seq.SetCell(track, step, sound);
 }
 

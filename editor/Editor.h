@@ -44,8 +44,16 @@ class Editor {
   int32_t m_TempoDrag = -1;       // non-zero while the tempo is dragged
   float m_TempoDragScale = 10;    // samples per step per pixel of the drag
   CellSound m_Clipboard;          // F5 copies the current cell here, F6 pastes it
-  FolderList m_Bitmaps;           // the user-bitmap menu
-  FolderList m_Songs;             // the song list of tab 6
+  // Up and Down step the octave when they go down and then, while held, about
+  // four times a second: the direction held at the last frame (+1 Up, -1
+  // Down, 0 neither or both) and the frames left until it steps again.
+  int32_t m_OctaveKeyHeld = 0;
+  int32_t m_OctaveRepeatIn = 0;
+  // What those steps have added to the pointer's octave during the current
+  // drag, so that a step stays while the drag goes on.
+  int32_t m_DragOctaveShift = 0;
+  FolderList m_Bitmaps;  // the user-bitmap menu
+  FolderList m_Songs;    // the song list of tab 6
   int32_t m_SelectedSong = 0;
   // The name's length while tab 7 edits it; kNameEntryFinished once Return
   // asked for the save.

@@ -1,6 +1,7 @@
 // The editor's frame: every control is a fixed rectangle tested against the
-// pointer, every key a held level, and the fixed order of the steps below
-// settles which control wins where two overlap.
+// pointer, every key a held level (Up and Down on a step act once a press, and
+// repeat), and the fixed order of the steps below settles which control wins
+// where two overlap.
 
 #include <algorithm>
 #include <cstring>

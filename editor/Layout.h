@@ -4,6 +4,9 @@
 // top-left corner of what is drawn; regions are hit-test bounds that the
 // pointer must lie strictly between unless a name says Min/Max (inclusive).
 
+#include <algorithm>
+#include <cstdint>
+
 #include "display/Surface.h"
 #include "sound/Cell.h"
 
@@ -127,5 +130,17 @@ constexpr int ColumnX(int column) {
 // ---- Repeat and click holds, in frames ----
 constexpr int kPositionClickHold = 40;
 constexpr int kToggleClickHold = 50;  // song-mode toggle and mute buttons
+
+// The display measures its frame rate over its first second and says 0 until
+// then; meanwhile the rate the window's vertical sync usually gives is taken.
+constexpr uint32_t kAssumedFramesPerSecond = 60;
+
+// Frames in a number of quarter seconds at the display's frame rate, and never
+// fewer than two: what repeats by it never acts on every frame, however slow
+// the frames or unmeasured their rate.
+constexpr int32_t QuarterSeconds(uint32_t framesPerSecond, int quarters) {
+  const int64_t fps = framesPerSecond > 0 ? framesPerSecond : kAssumedFramesPerSecond;
+  return static_cast<int32_t>(std::clamp<int64_t>(fps * quarters / 4, 2, INT32_MAX));
+}
 
 }  // namespace tessaloop::layout

@@ -97,7 +97,6 @@ TEST(CellKeys, NotesOctavesAndPanApplyToTheCellUnderThePointer) {
   };
   const Case cases[] = {
       {1, {key::kZ, key::kN}, 1, 3, 9, 0.5f},  // the last in Z S X D C V G B H N J M order wins
-      {1, {key::kUp}, 12, 10, 9, 0.5f},        // one octave a frame, up to 10
       {1, {key::k0}, 1, 0, 9, 0.5f},
       {4, {0x04}, 1, 0, 9, 0.3f},  // in the pan tab the digits are tenths of the pan
   };
@@ -108,6 +107,96 @@ TEST(CellKeys, NotesOctavesAndPanApplyToTheCellUnderThePointer) {
                 cell.m_Note == c.octave * 12 + c.semitone)
         << "keys " << static_cast<int>(c.keys[0]);
   }
+}
+
+// Up and Down step the octave once when they go down, then every quarter of
+// a second while held: every 10 frames at 40 a second, every 15 while the
+// rate is not yet measured (taken as 60), and never on every frame.
+TEST(OctaveKeys, EachPressStepsOnceAndAHeldKeyRepeatsFourTimesASecond) {
+  EditorRig rig;
+  const Cell& cell = rig.CellAt(1, 5);
+  rig.HoverAt(EditorRig::CellX(5), EditorRig::CellY(1));
+  // The frames of a hold at which the octave changed; then a frame released.
+  const auto steppedFrames = [&](uint8_t scanCode, int frames) {
+    std::vector<int> stepped;
+    rig.Key(scanCode, true);
+    for (int frame = 1; frame <= frames; ++frame) {
+      const int before = cell.m_Octave;
+      rig.RunFrame();
+      if (cell.m_Octave != before) stepped.push_back(frame);
+    }
+    rig.Key(scanCode, false);
+    rig.RunFrame();
+    return stepped;
+  };
+  using Frames = std::vector<int>;
+  rig.display.m_FramesPerSecond = 40;
+  ASSERT_EQ(cell.m_Octave, 3);
+  EXPECT_EQ(steppedFrames(key::kUp, 9), Frames{1});
+  EXPECT_EQ(cell.m_Octave, 4) << "a press held for 9 frames";
+  EXPECT_EQ(steppedFrames(key::kUp, 1), Frames{1}) << "let go and pressed again";
+  EXPECT_EQ(steppedFrames(key::kDown, 35), (Frames{1, 11, 21, 31}));
+  EXPECT_EQ(cell.m_Octave, 1);
+  EXPECT_EQ(steppedFrames(key::kUp, 200), (Frames{1, 11, 21, 31, 41, 51, 61, 71, 81}));
+  EXPECT_EQ(cell.m_Octave, 10) << "Up stops at 10";
+  EXPECT_EQ(cell.m_Note, 120) << "the note follows the octave";
+  EXPECT_EQ(steppedFrames(key::kDown, 200).size(), 10u);
+  EXPECT_EQ(cell.m_Octave, 0) << "Down stops at 0";
+
+  rig.display.m_FramesPerSecond = 0;
+  EXPECT_EQ(steppedFrames(key::kUp, 40), (Frames{1, 16, 31}));
+  rig.display.m_FramesPerSecond = 3;  // a quarter second is less than a frame
+  EXPECT_EQ(steppedFrames(key::kUp, 6), (Frames{1, 3, 5}));
+  EXPECT_EQ(cell.m_Octave, 6);
+}
+
+// A drag sets the octave from the pointer on every frame; each step of Up or
+// Down shifts it for the rest of that drag (taken once a frame, not once for
+// the drag and again for the keys), within 0 to 10, and a new drag starts
+// without it.
+TEST(OctaveKeys, ADragKeepsEachStepUntilTheButtonIsLetGo) {
+  EditorRig rig;
+  rig.display.m_FramesPerSecond = 40;
+  const Cell& cell = rig.CellAt(0, 2);
+  const int x0 = 2 * 64, y0 = 24;
+  const auto hold = [&](uint8_t scanCode, int frames) {
+    rig.TapKey(scanCode, frames);
+    rig.RunFrame();
+  };
+  rig.PressAt(x0 + 10, y0 + 29);  // (64 - 29) / 7: octave 5
+  ASSERT_EQ(cell.m_Octave, 5);
+  rig.Key(key::kUp, true);
+  rig.RunFrame();
+  EXPECT_EQ(cell.m_Octave, 6) << "one step in the frame of the press";
+  rig.RunFrames(8);
+  rig.Key(key::kUp, false);
+  rig.RunFrame();
+  EXPECT_EQ(cell.m_Octave, 6);
+  rig.RunFrames(5);
+  EXPECT_EQ(cell.m_Octave, 6) << "the step stays while the drag goes on";
+  rig.Move(0, -7);  // the pointer one octave higher
+  rig.RunFrame();
+  EXPECT_EQ(cell.m_Octave, 7);
+  hold(key::kDown, 25);  // frames 1, 11 and 21
+  EXPECT_EQ(cell.m_Octave, 4);
+  rig.Move(0, -300);  // the top edge: octave 9, two lower
+  rig.RunFrame();
+  EXPECT_EQ(cell.m_Octave, 7);
+  hold(key::kUp, 40);  // four steps, the last one beyond 10
+  EXPECT_EQ(cell.m_Octave, 10);
+  hold(key::kDown, 1);
+  EXPECT_EQ(cell.m_Octave, 9) << "a step beyond the range is not owed back";
+  hold(key::kDown, 1);
+  EXPECT_EQ(cell.m_Octave, 8);
+
+  rig.Left(false);
+  rig.Move(0, 29);
+  rig.RunFrame();
+  hold(key::kUp, 1);
+  EXPECT_EQ(cell.m_Octave, 9) << "hovering, a step goes from the cell's octave";
+  rig.Left(true);
+  rig.RunFrame();
+  EXPECT_EQ(cell.m_Octave, 5) << "a new drag, without the last one's steps";
 }
 
 // The cell under the pointer is framed; pixels on a cell's left or top edge

@@ -55,6 +55,14 @@ void InputState::Poll(int32_t tempoDrag) {
   //    the first read that says so acquires it again. A failed read gives no
   //    motion and no buttons down.
   MouseSnapshot mouse;
+  // The hold starts with the drag's first poll (-1 is only the start-up
+  // state, before any frame) and ends with the first poll after it, which
+  // puts the system pointer back under the program's.
+  const bool hold = tempoDrag > 0;
+  if (m_MouseOpen && hold != m_PointerHeld) {
+    m_PointerHeld = hold;
+    m_Platform.HoldPointer(hold, m_MouseX, m_MouseY);
+  }
   if (m_MouseOpen) {
     const DeviceRead read = m_Platform.ReadMouse(mouse);
     if (read != DeviceRead::kOk) {
@@ -62,8 +70,10 @@ void InputState::Poll(int32_t tempoDrag) {
       mouse = MouseSnapshot{};
     }
   }
-  // 4-6. The pointer follows the motion one to one, except while the tempo is
-  //      dragged: then only the raw sums move.
+  // 4-6. The pointer goes where the system pointer is, or follows the motion
+  //      one to one where the platform knows no position; except while the
+  //      tempo is dragged: then only the raw sums move, and the platform holds
+  //      the system pointer so that the drag can go on past the screen's edge.
   m_PrevMouseX = m_MouseX;
   m_PrevMouseY = m_MouseY;
   m_MotionX += mouse.x;
@@ -71,8 +81,13 @@ void InputState::Poll(int32_t tempoDrag) {
   m_FrameMotionX = mouse.x;
   m_FrameMotionY = mouse.y;
   if (tempoDrag == 0) {
-    m_MouseX += mouse.x;
-    m_MouseY += mouse.y;
+    if (mouse.hasPosition) {
+      m_MouseX = mouse.positionX;
+      m_MouseY = mouse.positionY;
+    } else {
+      m_MouseX += mouse.x;
+      m_MouseY += mouse.y;
+    }
   }
   // 7-8. Buttons and the click countdown.
   std::memcpy(m_Buttons, mouse.buttons, sizeof m_Buttons);

@@ -7,9 +7,10 @@
 namespace tessaloop {
 
 // The program's only source of keyboard and mouse input, read once a frame
-// into plain state: 256 key states, a pointer kept inside the screen from the
-// mouse's relative motion, and two frame countdowns with which the editor
-// turns held keys and buttons into single actions.
+// into plain state: 256 key states, a pointer kept inside the screen (where
+// the system pointer is, or moved by the mouse's motion), and two frame
+// countdowns with which the editor turns held keys and buttons into single
+// actions.
 class InputState {
  public:
   // screenWidth and screenHeight bound the pointer (the Display's size).
@@ -48,6 +49,7 @@ class InputState {
   int m_ScreenHeight;
   bool m_KeyboardOpen = false;
   bool m_MouseOpen = false;
+  bool m_PointerHeld = false;
 };
 
 }  // namespace tessaloop

@@ -24,6 +24,28 @@ void HeadlessPlatform::MoveMouse(int dx, int dy) {
   m_Mouse.y += dy;
 }
 
+void HeadlessPlatform::PlacePointer(int x, int y) {
+  if (m_Mouse.hasPosition) {
+    m_Mouse.x += x - m_Mouse.positionX;
+    m_Mouse.y += y - m_Mouse.positionY;
+  }
+  m_Mouse.hasPosition = true;
+  m_Mouse.positionX = x;
+  m_Mouse.positionY = y;
+}
+
+void HeadlessPlatform::HoldPointer(bool held, int32_t x, int32_t y) {
+  if (m_PointerHeld && !held) {
+    m_ReleasedAtX = x;
+    m_ReleasedAtY = y;
+    if (m_Mouse.hasPosition) {
+      m_Mouse.positionX = x;
+      m_Mouse.positionY = y;
+    }
+  }
+  m_PointerHeld = held;
+}
+
 void HeadlessPlatform::SetButton(int button, bool down) {
   if (button >= 0 && button < 4) m_Mouse.buttons[button] = down ? 0x80 : 0;
 }
@@ -105,6 +127,7 @@ DeviceRead HeadlessPlatform::ReadMouse(MouseSnapshot& mouse) {
     return result;
   }
   mouse = m_Mouse;
+  if (m_PointerHeld) mouse.hasPosition = false;
   m_Mouse.x = 0;
   m_Mouse.y = 0;
   m_Mouse.wheel = 0;

@@ -22,6 +22,11 @@ class HeadlessPlatform : public Platform {
   void ReleaseAllKeys();
   // Motion reported by the next mouse read (added up until then).
   void MoveMouse(int dx, int dy);
+  // A system pointer placed at (x, y) of the picture, reported by every read
+  // from now on with the motion it made; ClearPointerPosition goes back to
+  // motion alone.
+  void PlacePointer(int x, int y);
+  void ClearPointerPosition() { m_Mouse.hasPosition = false; }
   void SetButton(int button, bool down);
   // The next read of a device answers this instead of the snapshot.
   void FailNextKeyboardRead(DeviceRead result) { m_KeyboardFailure = result; }
@@ -44,6 +49,10 @@ class HeadlessPlatform : public Platform {
   bool WindowShown() const { return m_WindowShown; }
   int MouseAcquireCount() const { return m_MouseAcquires; }
   int WaitCount() const { return m_Waits; }
+  bool PointerHeld() const { return m_PointerHeld; }
+  // Where the last HoldPointer put the pointer back, as (x, y).
+  int32_t ReleasedAtX() const { return m_ReleasedAtX; }
+  int32_t ReleasedAtY() const { return m_ReleasedAtY; }
 
   // ---- Platform ----
   bool CreateMainWindow(const WindowSettings& settings) override;
@@ -58,6 +67,7 @@ class HeadlessPlatform : public Platform {
   bool OpenKeyboard() override { return m_KeyboardAvailable; }
   bool OpenMouse() override { return m_MouseAvailable; }
   bool AcquireMouse() override;
+  void HoldPointer(bool held, int32_t x, int32_t y) override;
   DeviceRead ReadKeyboard(uint8_t keys[256]) override;
   DeviceRead ReadMouse(MouseSnapshot& mouse) override;
   uint32_t Milliseconds() override;
@@ -79,6 +89,9 @@ class HeadlessPlatform : public Platform {
   int m_PresentCount = 0;
   int m_MouseAcquires = 0;
   int m_Waits = 0;
+  bool m_PointerHeld = false;
+  int32_t m_ReleasedAtX = -1;
+  int32_t m_ReleasedAtY = -1;
   DecodedImage m_LastFrame;
 };
 

@@ -53,12 +53,22 @@ struct FrameView {
   int bitsPerPixel = 32;
 };
 
-// A read of the mouse: motion since the previous read and the four buttons.
+// A read of the mouse: motion since the previous read, where the system
+// pointer is, and the four buttons. Motion and position are in pixels of the
+// picture (width x height of WindowSettings), whatever size the window has.
 struct MouseSnapshot {
   int32_t x = 0;
   int32_t y = 0;
   int32_t wheel = 0;
   uint8_t buttons[4] = {0, 0, 0, 0};  // non-zero while down: 0 left, 1 right
+  // Where the system pointer is on the picture, when the platform knows it: a
+  // mouse, a tablet, a touch screen or a remote session all place the pointer,
+  // and the program's pointer goes there. Without it (the pointer is away from
+  // the window, or a platform that only counts motion) the program's pointer
+  // follows the motion.
+  bool hasPosition = false;
+  int32_t positionX = 0;
+  int32_t positionY = 0;
 };
 
 enum class DeviceRead {
@@ -98,8 +108,14 @@ class Platform {
   // Sets up each device; false when it cannot be had.
   virtual bool OpenKeyboard() = 0;
   virtual bool OpenMouse() = 0;
-  // Takes the mouse for the window: relative motion, no system pointer.
+  // Takes the mouse for the window: no system pointer is shown over it, and
+  // motion from before is dropped.
   virtual bool AcquireMouse() = 0;
+  // While held, the system pointer is kept near (x, y) of the picture and reads
+  // report the motion made however far it goes, without a position (a drag
+  // that measures motion, not places). Letting go puts the system pointer back
+  // at (x, y), where the program's own pointer stayed.
+  virtual void HoldPointer(bool held, int32_t x, int32_t y) = 0;
   // 256 key states indexed by PC scan code (input/KeyCodes.h); 0x80 while down.
   virtual DeviceRead ReadKeyboard(uint8_t keys[256]) = 0;
   virtual DeviceRead ReadMouse(MouseSnapshot& mouse) = 0;

@@ -2,7 +2,10 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -91,9 +94,10 @@ bool SdlPlatform::StartVideo() {
   }
 
   // The program reads the keyboard and mouse as states once a frame; events
-  // that only repeat those states would merely lengthen the queue.
-  for (const Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_KEYUP,
-                            SDL_TEXTINPUT, SDL_TEXTEDITING}) {
+  // that only repeat those states would merely lengthen the queue. Presses
+  // stay, so that one shorter than a frame is still seen.
+  for (const Uint32 type :
+       {SDL_MOUSEMOTION, SDL_MOUSEBUTTONUP, SDL_KEYUP, SDL_TEXTINPUT, SDL_TEXTEDITING}) {
     SDL_EventState(type, SDL_IGNORE);
   }
   SDL_StopTextInput();
@@ -106,9 +110,37 @@ bool SdlPlatform::CreateMainWindow(const WindowSettings& settings) {
   if (!StartVideo()) return false;
 
   Uint32 flags = SDL_WINDOW_HIDDEN;
-  flags |= settings.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
-  m_Window = SDL_CreateWindow(settings.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                              settings.width, settings.height, flags);
+  int x = SDL_WINDOWPOS_CENTERED;
+  int y = SDL_WINDOWPOS_CENTERED;
+  int width = settings.width;
+  int height = settings.height;
+  if (settings.fullScreen) {
+    // Made as large as the screen from the start: a window manager then only
+    // takes its frame away, and where none runs (nobody to ask for a
+    // full-screen state) the window covers the screen all the same, rather
+    // than keep the picture's size while the picture is scaled for the screen.
+    flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+    SDL_Rect screen;
+    if (SDL_GetDisplayBounds(0, &screen) == 0 && screen.w > 0 && screen.h > 0) {
+      x = screen.x;
+      y = screen.y;
+      width = screen.w;
+      height = screen.h;
+    }
+  } else {
+    flags |= SDL_WINDOW_RESIZABLE;
+    // On a screen too small for the picture the window starts as large as
+    // fits, keeping the picture's shape, rather than reach past the screen.
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0 &&
+        (usable.w < width || usable.h < height)) {
+      const double scale =
+          std::min(static_cast<double>(usable.w) / width, static_cast<double>(usable.h) / height);
+      width = std::max(1, static_cast<int>(width * scale));
+      height = std::max(1, static_cast<int>(height * scale));
+    }
+  }
+  m_Window = SDL_CreateWindow(settings.title, x, y, width, height, flags);
   if (m_Window == nullptr) {
     m_Error = std::string("the window could not be made (") + SDL_GetError() + ")";
     return false;
@@ -157,7 +189,6 @@ void SdlPlatform::ShowMainWindow() {
 
 void SdlPlatform::DestroyWindow() {
   if (m_Window == nullptr) return;
-  if (SDL_GetRelativeMouseMode()) SDL_SetRelativeMouseMode(SDL_FALSE);
   if (m_Texture != nullptr) SDL_DestroyTexture(m_Texture);
   if (m_Renderer != nullptr) SDL_DestroyRenderer(m_Renderer);
   SDL_DestroyWindow(m_Window);
@@ -205,9 +236,8 @@ PlatformEvent SdlPlatform::Translate(const SDL_Event& e) {
     case SDL_WINDOWEVENT:
       switch (e.window.event) {
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-          // Take the mouse back at once; the next read reports it as lost
-          // all the same, so the input state starts afresh.
-          if (m_MouseOpen) SDL_SetRelativeMouseMode(SDL_TRUE);
+          // The next read reports the mouse as lost all the same, so the
+          // input state starts afresh.
           return {EventKind::kActivated, 0};
         case SDL_WINDOWEVENT_FOCUS_LOST:
           m_MouseLost = true;
@@ -224,10 +254,18 @@ PlatformEvent SdlPlatform::Translate(const SDL_Event& e) {
       }
     case SDL_KEYDOWN:
       if (e.key.repeat != 0) return {};
+      // A tap that begins and ends between two reads still reads as down
+      // once, so no quick press is lost to the frame rate.
+      if (const uint8_t code = PcScanCodeFromSdl(e.key.keysym.scancode)) m_KeysPressed[code] = 1;
       if (e.key.keysym.scancode == SDL_SCANCODE_ESCAPE) return {EventKind::kEscapePressed, 0};
       // Closes the window also where no window manager does it.
       if (e.key.keysym.scancode == SDL_SCANCODE_F4 && (e.key.keysym.mod & KMOD_ALT) != 0)
         return {EventKind::kCloseRequested, 0};
+      return {};
+    case SDL_MOUSEBUTTONDOWN:
+      // Likewise a click quicker than a frame.
+      if (e.button.button >= SDL_BUTTON_LEFT && e.button.button <= SDL_BUTTON_X1)
+        m_ButtonsPressed |= SDL_BUTTON(e.button.button);
       return {};
     case SDL_MOUSEWHEEL:
       m_Wheel +=
@@ -308,12 +346,59 @@ bool SdlPlatform::AcquireMouse() {
   // Like a device held for the foreground window, the mouse can only be
   // taken while the window has the focus; until then reads report it lost.
   if (!m_Headless && !HasInputFocus()) return false;
-  if (SDL_SetRelativeMouseMode(SDL_TRUE) != 0 && !m_Headless) return false;
-  // Motion from before belongs to whoever had the mouse then.
-  SDL_GetRelativeMouseState(nullptr, nullptr);
+  // Motion from before belongs to whoever had the mouse then: the next read
+  // starts from where the pointer is.
+  m_HavePosition = false;
+  m_Warp.pending = false;
   m_Wheel = 0;
+  m_ButtonsPressed = 0;
   m_MouseLost = false;
   return true;
+}
+
+void SdlPlatform::PictureToWindow(int32_t x, int32_t y, int& windowX, int& windowY) const {
+  // The middle of the picture's pixel, so that the way back lands on it.
+  SDL_RenderLogicalToWindow(m_Renderer, static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f,
+                            &windowX, &windowY);
+}
+
+void SdlPlatform::WindowToPicture(int windowX, int windowY, int32_t& x, int32_t& y) const {
+  float px = 0;
+  float py = 0;
+  SDL_RenderWindowToLogical(m_Renderer, windowX, windowY, &px, &py);
+  x = static_cast<int32_t>(std::floor(px));
+  y = static_cast<int32_t>(std::floor(py));
+}
+
+void SdlPlatform::WarpPointer(int fromX, int fromY, int toX, int toY) {
+  SDL_WarpMouseInWindow(m_Window, toX, toY);
+  m_Warp = {true, fromX, fromY, toX, toY};
+}
+
+void SdlPlatform::HoldPointer(bool held, int32_t x, int32_t y) {
+  if (m_Window == nullptr || m_Renderer == nullptr || held == m_PointerHeld) return;
+  m_PointerHeld = held;
+  PictureToWindow(x, y, m_HoldX, m_HoldY);
+  if (held || !m_HavePosition || m_Headless) return;
+  // Back under the program's pointer, which stayed where the drag began.
+  WarpPointer(m_LastWindowX, m_LastWindowY, m_HoldX, m_HoldY);
+}
+
+int SdlPlatform::HoldMargin() const {
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(m_Window, &width, &height);
+  const int room = std::min({m_HoldX, m_HoldY, width - 1 - m_HoldX, height - 1 - m_HoldY});
+  return std::clamp(room / 2, 1, 16);
+}
+
+bool SdlPlatform::NearWindowEdge(int windowX, int windowY) const {
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(m_Window, &width, &height);
+  const int margin = HoldMargin();
+  return windowX < margin || windowY < margin || windowX >= width - margin ||
+         windowY >= height - margin;
 }
 
 DeviceRead SdlPlatform::ReadKeyboard(uint8_t keys[256]) {
@@ -325,6 +410,9 @@ DeviceRead SdlPlatform::ReadKeyboard(uint8_t keys[256]) {
     if (state[i] == 0) continue;
     if (const uint8_t code = PcScanCodeFromSdl(i)) keys[code] = 0x80;
   }
+  for (int code = 0; code < 256; ++code)
+    if (m_KeysPressed[code] != 0) keys[code] = 0x80;
+  std::memset(m_KeysPressed, 0, sizeof m_KeysPressed);
   return DeviceRead::kOk;
 }
 
@@ -332,18 +420,85 @@ DeviceRead SdlPlatform::ReadMouse(MouseSnapshot& mouse) {
   if (!m_MouseOpen) return DeviceRead::kFailed;
   if (!m_Headless && !HasInputFocus()) m_MouseLost = true;
   if (m_MouseLost) return DeviceRead::kInputLost;
-  int x = 0;
-  int y = 0;
-  const Uint32 buttons = SDL_GetRelativeMouseState(&x, &y);
-  mouse.x = x;
-  mouse.y = y;
+  int windowX = 0;
+  int windowY = 0;
+  const Uint32 buttons = SDL_GetMouseState(&windowX, &windowY) | m_ButtonsPressed;
+  m_ButtonsPressed = 0;
+  mouse = MouseSnapshot{};
   mouse.wheel = m_Wheel;
   m_Wheel = 0;
+  if (SDL_GetMouseFocus() == m_Window && m_Renderer != nullptr) {
+    ReadPointer(windowX, windowY, mouse);
+  } else {
+    // Away from the window nothing says where the pointer is; coming back it
+    // starts afresh from where it enters.
+    m_HavePosition = false;
+    m_Warp.pending = false;
+  }
   mouse.buttons[0] = (buttons & SDL_BUTTON_LMASK) != 0 ? 0x80 : 0;
   mouse.buttons[1] = (buttons & SDL_BUTTON_RMASK) != 0 ? 0x80 : 0;
   mouse.buttons[2] = (buttons & SDL_BUTTON_MMASK) != 0 ? 0x80 : 0;
   mouse.buttons[3] = (buttons & SDL_BUTTON_X1MASK) != 0 ? 0x80 : 0;
   return DeviceRead::kOk;
+}
+
+// The pointer's place in window pixels becomes a place on the picture and the
+// motion since the last read. After a warp the system pointer is somewhere
+// else than it was without any motion having been made: a mouse goes to the
+// warp's target and moves on from there, while a tablet, a touch screen or a
+// remote session puts it back where the user's hand is with its next event.
+// Until the pointer has moved away from both places it is taken to be at the
+// target; then motion is counted from the target, unless the pointer is back
+// beside the place it came from.
+void SdlPlatform::ReadPointer(int windowX, int windowY, MouseSnapshot& mouse) {
+  int fromX = m_LastWindowX;
+  int fromY = m_LastWindowY;
+  if (m_Warp.pending) {
+    const bool atFrom = windowX == m_Warp.fromX && windowY == m_Warp.fromY;
+    const bool atTo = windowX == m_Warp.toX && windowY == m_Warp.toY;
+    fromX = m_Warp.toX;
+    fromY = m_Warp.toY;
+    if (atFrom || atTo) {
+      windowX = m_Warp.toX;
+      windowY = m_Warp.toY;
+    } else {
+      const auto distance = [&](int x, int y) {
+        return std::abs(windowX - x) + std::abs(windowY - y);
+      };
+      // Clearly nearer where it came from: a fast mouse that went on from
+      // the target could come close to it too, but not this close.
+      if (4 * distance(m_Warp.fromX, m_Warp.fromY) < distance(m_Warp.toX, m_Warp.toY)) {
+        fromX = m_Warp.fromX;
+        fromY = m_Warp.fromY;
+      }
+      m_Warp.pending = false;
+    }
+  }
+  // Both ends on the picture at its present scale: a window resized between
+  // two reads moves the pointer on the picture without any motion.
+  int32_t x = 0;
+  int32_t y = 0;
+  WindowToPicture(windowX, windowY, x, y);
+  if (m_HavePosition) {
+    int32_t lastX = 0;
+    int32_t lastY = 0;
+    WindowToPicture(fromX, fromY, lastX, lastY);
+    mouse.x = x - lastX;
+    mouse.y = y - lastY;
+  }
+  m_HavePosition = true;
+  m_LastWindowX = windowX;
+  m_LastWindowY = windowY;
+  if (!m_PointerHeld) {
+    mouse.hasPosition = true;
+    mouse.positionX = x;
+    mouse.positionY = y;
+    return;
+  }
+  // Held: before the pointer reaches the window's edge, where its motion
+  // would stop, it goes back to where the hold began.
+  if (!m_Warp.pending && NearWindowEdge(windowX, windowY))
+    WarpPointer(windowX, windowY, m_HoldX, m_HoldY);
 }
 
 uint32_t SdlPlatform::Milliseconds() {

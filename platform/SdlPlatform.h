@@ -13,8 +13,9 @@ union SDL_Event;
 namespace tessaloop {
 
 // The real platform: one SDL2 window that shows the back buffer, SDL2's
-// keyboard state and relative mouse motion read as snapshots, and a steady
-// millisecond clock.
+// keyboard state and the pointer's place (any pointing device: mouse, tablet,
+// touch screen, remote session) read as snapshots, and a steady millisecond
+// clock.
 //
 // The windowed program gets a 1024 x 768 window whose client area shows the
 // back buffer pixel for pixel; the full-screen program covers the desktop and
@@ -41,6 +42,7 @@ class SdlPlatform : public Platform {
   bool OpenKeyboard() override;
   bool OpenMouse() override;
   bool AcquireMouse() override;
+  void HoldPointer(bool held, int32_t x, int32_t y) override;
   DeviceRead ReadKeyboard(uint8_t keys[256]) override;
   DeviceRead ReadMouse(MouseSnapshot& mouse) override;
 
@@ -56,6 +58,14 @@ class SdlPlatform : public Platform {
   void DestroyWindow();
   bool HasInputFocus() const;
   PlatformEvent Translate(const SDL_Event& event);
+  void ReadPointer(int windowX, int windowY, MouseSnapshot& mouse);
+  void PictureToWindow(int32_t x, int32_t y, int& windowX, int& windowY) const;
+  void WindowToPicture(int windowX, int windowY, int32_t& x, int32_t& y) const;
+  void WarpPointer(int fromX, int fromY, int toX, int toY);
+  // How close to the window's edge a held pointer may come before it is put
+  // back: never so close that the hold's own place counts as the edge.
+  int HoldMargin() const;
+  bool NearWindowEdge(int windowX, int windowY) const;
 
   bool m_VideoStarted = false;
   // Drivers that draw nowhere: pace frames ourselves, as there is no display
@@ -74,6 +84,26 @@ class SdlPlatform : public Platform {
   // The mouse was taken away (focus lost) and must be acquired again.
   bool m_MouseLost = true;
   int32_t m_Wheel = 0;
+  // Keys (by PC scan code) and buttons pressed since the last read.
+  uint8_t m_KeysPressed[256] = {};
+  uint32_t m_ButtonsPressed = 0;
+  // The pointer's place at the last read, in window pixels, once known.
+  bool m_HavePosition = false;
+  int m_LastWindowX = 0;
+  int m_LastWindowY = 0;
+  // While a drag holds the pointer: where it is kept, in window pixels.
+  bool m_PointerHeld = false;
+  int m_HoldX = 0;
+  int m_HoldY = 0;
+  // A warp not yet seen by a read: the system pointer went from one place to
+  // the other without motion.
+  struct Warp {
+    bool pending = false;
+    int fromX = 0;
+    int fromY = 0;
+    int toX = 0;
+    int toY = 0;
+  } m_Warp;
   std::string m_Error;
 };
 

@@ -89,8 +89,11 @@ pcm.!default {
 EOF
 }
 
+# An Xvfb of its own, its screen 1024x768x24 unless $1 gives another
+# (WIDTHxHEIGHTxDEPTH): one larger than the picture for a window made bigger,
+# or of another shape.
 e2e_start_xvfb() {
-  Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset \
+  Xvfb -displayfd 5 -screen 0 "${1:-1024x768x24}" -nolisten tcp -noreset \
     5>"$E2E_DIR/display" 2>"$E2E_DIR/xvfb.log" &
   XVFB_PID=$!
   E2E_PIDS+=("$XVFB_PID")
@@ -373,25 +376,14 @@ e2e_scan_code() {
   esac
 }
 
-# The pointer, as the program has it: it starts at the top-left corner and
-# follows relative motion one to one. PX and PY follow it here.
-PX=0
-PY=0
-# Brings the program's pointer to (0, 0) whatever it was: far up and left, where
-# it stops at the edge while the raw motion it sums goes on 3000 further.
+# The pointer, as the program has it: where the X pointer is on the window's
+# picture (the window shows it at its own size here, one window pixel for one
+# picture pixel).
 e2e_pointer_home() {
-  local motion mx my
-  motion=$(grep '^trace input: ' "$LOG" | tail -n 1 | sed -n 's/.* motion \(-*[0-9]*\) \(-*[0-9]*\) .*/\1 \2/p')
-  read -r mx my <<<"${motion:-0 0}"
-  xdotool mousemove_relative -- -3000 -3000
-  PX=0
-  PY=0
-  e2e_wait_input " pointer 0 0 motion $((mx - 3000)) $((my - 3000)) "
+  e2e_move_to 0 0
 }
 e2e_move_to() {
-  xdotool mousemove_relative -- $(($1 - PX)) $(($2 - PY))
-  PX=$1
-  PY=$2
+  xdotool mousemove --window "$WID" "$1" "$2"
   e2e_wait_input " pointer $1 $2 "
 }
 # Left (1) or right (3) button down until a frame has seen it, then held for

@@ -132,21 +132,23 @@ save_as() {
   act save "$SAVED_NAME"
 }
 
-# ---- The tempo, before anything sounds: Ctrl and a drag of 55 pixels down ----
-# In the first frame of a drag the whole gap between the raw motion and the
-# pointer counts; the 3000 pixels the pointer could not follow to the corner
-# take the tempo to its floor of 1 sample a step, and the 55 pixels then add
-# 100 samples each.
+# ---- The tempo, before anything sounds: Ctrl and a drag of 55 pixels up ----
+# Only the drag's own motion counts: pushed far past the screen's corner
+# first, the pointer's lost motion leaves the tempo where it was, and the 55
+# pixels then take 100 samples a step off each. Let go, the pointer is where
+# the drag began.
+xdotool mousemove_relative -- -3000 -3000
 e2e_pointer_home
 e2e_screenshot first-frame
 drag_tempo Control_L
-e2e_wait_editor " tempo 1 "
-xdotool mousemove_relative -- 0 55
-e2e_wait_editor " tempo 5501 "
+e2e_wait_editor " tempo 11005 "
+xdotool mousemove_relative -- 0 -55
+e2e_wait_editor " tempo 5505 "
 e2e_button_up 1
 e2e_key_up Control_L
-act tempo 5501
+act tempo 5505
 e2e_wait_editor " tempo-drag 0 "
+e2e_wait_input " pointer 290 675 "
 
 # ---- The first song, on tracks 0, 1 and the last, with palette square 3 ----
 silence_until=$(e2e_capture_size)
@@ -242,10 +244,10 @@ arrange 1 1 d
 # Shift: one sample a step per pixel; 40 pixels up makes the steps shorter.
 drag_tempo Shift_L
 xdotool mousemove_relative -- 0 -40
-e2e_wait_editor " tempo 5461 "
+e2e_wait_editor " tempo 5465 "
 e2e_button_up 1
 e2e_key_up Shift_L
-act tempo 5461
+act tempo 5465
 second_to=$(e2e_capture_size)
 save_as b
 GROOVE2=$SAVED_NAME
@@ -256,7 +258,7 @@ e2e_click_tab 6
 e2e_wait_editor ' song 0 name '
 e2e_load_song "$GROOVE1.tlp"
 e2e_wait_for_log '^load tempo$'
-e2e_wait_editor ' tempo 5501 '
+e2e_wait_editor ' tempo 5505 '
 # Song mode on, and the position set to 98: the next pattern end plays
 # position 99 (the empty pattern X, in which every voice dies away), the one
 # after it position 0, where the exporter starts.

@@ -50,6 +50,46 @@ TEST_F(InputStateTest, PointerStaysInsideTheScreenWithoutStoringOvershoot) {
   EXPECT_EQ(input.m_MotionY, 2000 - 8 - 745 - 50 + 40 + 5);
 }
 
+// Where the platform knows the system pointer's place (a tablet, a remote
+// session, any pointer over the window) the program's pointer goes there, kept
+// inside the screen. A tempo drag holds it: the platform is told where, the
+// motion goes on counting, and letting go puts the system pointer back under
+// the program's. Without a place again, motion moves the pointer on from
+// wherever it is.
+TEST_F(InputStateTest, PointerGoesWhereThePlatformPlacesItAndHoldsForATempoDrag) {
+  platform.PlacePointer(300, 200);
+  input.Poll(-1);  // before the first frame nothing moves, nor is held
+  EXPECT_EQ(input.m_MouseX, 0);
+  EXPECT_FALSE(platform.PointerHeld());
+  input.Poll(0);
+  EXPECT_TRUE(input.m_MouseX == 300 && input.m_MouseY == 200);
+  platform.PlacePointer(1023, 5);
+  input.Poll(0);
+  EXPECT_TRUE(input.m_MouseX == 1014 && input.m_MouseY == 5);
+  platform.PlacePointer(290, 675);
+  input.Poll(0);
+  EXPECT_EQ(input.m_FrameMotionY, 670);
+
+  platform.PlacePointer(290, 600);
+  input.Poll(1);
+  EXPECT_TRUE(platform.PointerHeld());
+  EXPECT_TRUE(input.m_MouseX == 290 && input.m_MouseY == 675) << "frozen where the drag began";
+  EXPECT_EQ(input.m_FrameMotionY, -75);
+  platform.MoveMouse(0, 4000);  // past the screen's edge, as a held pointer may go
+  input.Poll(1);
+  EXPECT_EQ(input.m_FrameMotionY, 4000);
+  EXPECT_EQ(input.m_MouseY, 675);
+
+  input.Poll(0);
+  EXPECT_FALSE(platform.PointerHeld());
+  EXPECT_TRUE(platform.ReleasedAtX() == 290 && platform.ReleasedAtY() == 675);
+  EXPECT_TRUE(input.m_MouseX == 290 && input.m_MouseY == 675);
+
+  platform.ClearPointerPosition();
+  Move(-40, 10);
+  EXPECT_TRUE(input.m_MouseX == 250 && input.m_MouseY == 685);
+}
+
 // A held button reports each time the click hold, shared by both buttons, has
 // run out; held keys are levels, and the key delay counts down once a poll.
 TEST_F(InputStateTest, ClickHoldAndKeyDelayCountPolls) {

@@ -57,5 +57,37 @@ TEST(SdlPlatform, KeysThatCloseTheWindow) {
   unsetenv("SDL_VIDEODRIVER");
 }
 
+// A key or a button pressed and let go again between two reads (the state
+// SDL keeps shows nothing) reads as down once, then as up.
+TEST(SdlPlatform, PressesShorterThanAFrameReadAsDownOnce) {
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  SdlPlatform platform;
+  ASSERT_TRUE(platform.CreateMainWindow(WindowSettings{})) << platform.LastError();
+  ASSERT_TRUE(platform.OpenKeyboard() && platform.OpenMouse() && platform.AcquireMouse());
+  SDL_Event key{};
+  key.type = SDL_KEYDOWN;
+  key.key.state = SDL_PRESSED;
+  key.key.keysym.scancode = SDL_SCANCODE_A;
+  SDL_Event button{};
+  button.type = SDL_MOUSEBUTTONDOWN;
+  button.button.button = SDL_BUTTON_RIGHT;
+  button.button.state = SDL_PRESSED;
+  ASSERT_EQ(SDL_PushEvent(&key), 1);
+  ASSERT_EQ(SDL_PushEvent(&button), 1);
+  PlatformEvent event;
+  while (platform.PollEvent(event)) {
+  }
+  uint8_t keys[256];
+  MouseSnapshot mouse;
+  for (const bool down : {true, false}) {
+    ASSERT_EQ(platform.ReadKeyboard(keys), DeviceRead::kOk);
+    ASSERT_EQ(platform.ReadMouse(mouse), DeviceRead::kOk);
+    EXPECT_EQ(keys[0x1E], down ? 0x80 : 0) << "A";
+    EXPECT_EQ(mouse.buttons[1], down ? 0x80 : 0) << "right";
+    EXPECT_EQ(mouse.buttons[0], 0) << "left";
+  }
+  unsetenv("SDL_VIDEODRIVER");
+}
+
 }  // namespace
 }  // namespace tessaloop

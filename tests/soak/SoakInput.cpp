@@ -18,10 +18,11 @@
 // files in its userbitmaps/ folder (at most 40 are offered). Standard error
 // receives one line "chunks N seconds S".
 //
-// The program's pointer follows relative motion from the top-left corner and
-// stops at the screen's edges, and a tempo drag holds it still: before each
-// action the script sends it to the corner by a long move up and left, so
-// that every target is reached exactly.
+// The program's pointer is where the X pointer is on its window, which lies
+// at the screen's origin and shows the picture at its own size; both stop at
+// the screen's edges, and a tempo drag holds the program's still: before each
+// action the script sends the X pointer to the corner by a long move up and
+// left and moves on from there, so that every target is reached exactly.
 
 #include <algorithm>
 #include <cstdint>

@@ -61,13 +61,18 @@ class Editor {
   // Set when the last save from the name tab failed; the tab then stays open
   // and says so until a save succeeds or the tab is opened anew.
   bool m_SaveFailed = false;
+  // Frames left of the note "saved" beside the name after a save succeeded:
+  // the save leaves the name tab, so the note says where the song went. Gone
+  // as soon as the name may change (the name tab opened, a song loaded).
+  int32_t m_SavedNoteFrames = 0;
 
  private:
   void LowerPanel();
   void EnterName();
   // Saves the song under its name (Return in tab 7).
   bool SaveCurrentSong();
-  // Loads entry index of the song list (Return in tab 6).
+  // Loads entry index of the song list (Return in tab 6); the song then takes
+  // its name from the file's.
   void LoadListedSong(int index);
 
   Sequencer& m_Seq;

@@ -82,7 +82,10 @@ void Editor::Frame() {
           ListSongs(m_Songs);
         }
       } else {
-        if (area.tab == kTabSongName && m_Tab != kTabSongName) m_SaveFailed = false;
+        if (area.tab == kTabSongName && m_Tab != kTabSongName) {
+          m_SaveFailed = false;
+          m_SavedNoteFrames = 0;
+        }
         m_Tab = area.tab;
         if (area.tab == kTabSongName) m_NameLength = static_cast<int32_t>(std::strlen(seq.m_Name));
       }
@@ -178,16 +181,26 @@ void Editor::Frame() {
 
   // 15. Tab 7: typing the name; Return saves under it and goes back to tab 1.
   // A save that fails keeps the tab open and says so beside the name, rather
-  // than leave as if the song were safe.
+  // than leave as if the song were safe. One that succeeds says so for two
+  // seconds, with the name, in every tab whose title area is free: all but
+  // the song list, which shows its entry there.
   if (m_Tab == kTabSongName) {
     if (input.m_KeyDelay == 0) EnterName();
     display.DrawString(kSongNameEntryX, kTitleTextY, seq.m_Name);
     if (m_NameLength == kNameEntryFinished) {
       m_NameLength = static_cast<int32_t>(std::strlen(seq.m_Name));
       m_SaveFailed = !SaveCurrentSong();
+      m_SavedNoteFrames = m_SaveFailed ? 0 : QuarterSeconds(display.m_FramesPerSecond, 8);
       if (!m_SaveFailed) m_Tab = kTabNote;
     }
-    if (m_SaveFailed) display.DrawString(kSaveFailedX, kTitleTextY, "not saved");
+    if (m_SaveFailed) display.DrawString(kSaveNoteX, kTitleTextY, "not saved");
+  }
+  if (m_SavedNoteFrames > 0) {
+    m_SavedNoteFrames = m_SavedNoteFrames - 1;
+    if (m_Tab != kTabSongList) {
+      if (m_Tab != kTabSongName) display.DrawString(kSongNameEntryX, kTitleTextY, seq.m_Name);
+      display.DrawString(kSaveNoteX, kTitleTextY, "saved");
+    }
   }
 
   // 16. Tab 6: the song list. The arrows step about four entries a second;

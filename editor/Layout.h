@@ -86,7 +86,9 @@ constexpr int kPanHandleY = 32;
 // ---- Title area ----
 constexpr int kSongNumberX = 502, kSongNameListX = 524, kTitleTextY = 8;
 constexpr int kSongNameEntryX = 514;
-constexpr int kSaveFailedX = 618;  // one glyph clear of a name of 12 characters
+// "saved" or "not saved", one glyph clear of a name of 12 characters; both
+// end in the title picture's empty field (x 507-731), left of its emblem.
+constexpr int kSaveNoteX = 618;
 
 // ---- Help overlay (while F1 is held) ----
 constexpr int kHelpX = 500;

@@ -7,12 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "base/BmpWriter.h"
 #include "input/KeyCodes.h"
+#include "songfile/SongFormat.h"
 #include "tests/editor/EditorRig.h"
 
 namespace tessaloop {
@@ -371,6 +374,129 @@ TEST(NameEntry, TypingRepeatsFourTimesASecondAndReturnSavesUnderTheName) {
   rig.TapKey(key::kReturn);
   EXPECT_TRUE(rig.editor->m_Tab == 1 && rig.editor->m_NameLength == 8);
   EXPECT_TRUE(fs::exists("songs/Untitled.tlp")) << "an empty name saves as Untitled";
+}
+
+// Return in the song list loads the entry and gives the song its file's name,
+// or, where the file's is not one the name tab could type, its first 12
+// letters and digits (the log says so); a file name without any keeps the
+// name. Return in the name tab then saves under it without any typing.
+TEST(SongList, ALoadedSongTakesItsFilesNameAndSavesUnderItWithoutTyping) {
+  EditorRig rig;
+  std::strcpy(rig.seq->m_Name, "beat1");
+  rig.seq->SetTempo(20000);  // the loaded song's, so a load can be seen
+  auto song = std::make_unique<Song>();
+  rig.seq->Capture(*song);
+  ASSERT_TRUE(SaveSong(*song));
+  struct Case {
+    const char* file;
+    const char* name;
+    const char* logged;  // the line the load adds to the log, if any
+  };
+  const Case cases[] = {
+      {"beat1.tlp", "beat1", nullptr},
+      {"Intro.TLP", "Intro", "Song name \"Intro\" taken from the file name \"Intro.TLP\""},
+      {"my song-2.tlp", "mysong2", "Song name \"mysong2\" taken from the file name"},
+      {"TheLongestSong9.tlp", "TheLongestSo", "Song name \"TheLongestSo\" taken from"},
+      {"__ --.tlp", "typed",
+       "Song name kept as \"typed\": the file name \"__ --.tlp\" holds no letter or digit"},
+  };
+  for (const Case& c : cases)
+    if (std::strcmp(c.file, "beat1.tlp") != 0)
+      fs::copy_file("songs/beat1.tlp", fs::path("songs") / c.file);
+  for (const Case& c : cases) {
+    rig.seq->SetName("typed");
+    rig.seq->SetTempo(kDefaultSamplesPerStep);
+    testing::WriteFile("debug.txt", "");
+    rig.ClickAt(420, 10);
+    const FolderList& list = rig.editor->m_Songs;
+    const auto entry = std::find_if(list.names, list.names + list.count, [&](const char* name) {
+      return std::strcmp(name, c.file) == 0;
+    });
+    ASSERT_NE(entry, list.names + list.count) << c.file;
+    rig.editor->m_SelectedSong = static_cast<int32_t>(entry - list.names);
+    rig.TapKey(key::kReturn);
+    EXPECT_TRUE(rig.editor->m_Tab == 1 && rig.seq->m_SamplesPerStep == 20000) << c.file;
+    EXPECT_STREQ(rig.seq->m_Name, c.name) << c.file;
+    EXPECT_EQ(rig.editor->m_NameLength, static_cast<int32_t>(std::strlen(c.name)));
+    const std::string log = testing::ReadFile("debug.txt");
+    if (c.logged != nullptr)
+      EXPECT_NE(log.find(c.logged), std::string::npos) << log;
+    else
+      EXPECT_EQ(log.find("Song name"), std::string::npos) << log;
+  }
+
+  // The last load kept "typed"; the one before named the song "TheLongestSo".
+  for (const char* file : {"TheLongestSong9.tlp", "beat1.tlp"}) {
+    rig.ClickAt(420, 10);
+    const FolderList& list = rig.editor->m_Songs;
+    const auto entry = std::find_if(list.names, list.names + list.count,
+                                    [&](const char* name) { return std::strcmp(name, file) == 0; });
+    ASSERT_NE(entry, list.names + list.count) << file;
+    rig.editor->m_SelectedSong = static_cast<int32_t>(entry - list.names);
+    rig.TapKey(key::kReturn);
+    const std::string saved = std::string("songs/") + rig.seq->m_Name + ".tlp";
+    fs::remove(saved);  // beat1.tlp, just loaded: the save must write it anew
+    rig.ClickAt(470, 10);
+    rig.HoverAt(300, 300);
+    rig.TapKey(key::kReturn);
+    rig.RunFrames(20);  // the delay after a save
+    EXPECT_TRUE(rig.editor->m_Tab == 1 && fs::exists(saved)) << saved;
+    std::string why;
+    EXPECT_TRUE(ReadSongFile(saved.c_str(), 3, *song, why) && song->samplesPerStep == 20000) << why;
+  }
+  EXPECT_TRUE(fs::exists("songs/TheLongestSo.tlp") && fs::exists("songs/beat1.tlp"));
+}
+
+// A save that succeeds says "saved" beside the name for two seconds (80
+// frames at 40 a second, 120 while the rate is unmeasured) in the title area
+// of tab 1, where it returns, and of every tab but the song list, which has
+// its entry there; opening the name tab ends it. A failed save says "not
+// saved" and keeps the tab open.
+TEST(NameEntry, ASaveSaysSavedBesideTheNameForTwoSeconds) {
+  EditorRig rig;
+  const auto shown = [&] {
+    return TextAt(rig, 514, 8, "UntitledSong", false) && TextAt(rig, 618, 8, "saved", false);
+  };
+  const auto save = [&] {
+    rig.ClickAt(470, 10);
+    rig.HoverAt(300, 300);
+    rig.TapKey(key::kReturn);
+  };
+  rig.display.m_FramesPerSecond = 40;
+  save();
+  ASSERT_EQ(rig.editor->m_Tab, 1);
+  EXPECT_TRUE(shown());
+  int frames = 1;
+  for (int i = 0; i < 200; ++i) {
+    rig.RunFrame();
+    frames += shown();
+  }
+  EXPECT_EQ(frames, 80);
+  EXPECT_FALSE(TextAt(rig, 514, 8, "U", false)) << "tab 1's title area is empty again";
+
+  rig.display.m_FramesPerSecond = 0;
+  save();
+  rig.RunFrames(100);
+  EXPECT_TRUE(shown());
+  rig.ClickAt(420, 10);
+  EXPECT_TRUE(TextAt(rig, 524, 8, "UntitledSong.tlp", false) && !TextAt(rig, 618, 8, "s", false))
+      << "the song list keeps its place";
+  rig.ClickAt(150, 10);  // tab 3, within the two seconds
+  EXPECT_TRUE(shown());
+  rig.RunFrames(20);
+  EXPECT_FALSE(TextAt(rig, 618, 8, "s", false)) << "gone after 120 frames";
+  save();
+  rig.RunFrames(10);
+  rig.ClickAt(470, 10);
+  EXPECT_FALSE(TextAt(rig, 618, 8, "s", false)) << "the name tab opened anew";
+
+  fs::remove_all("songs");
+  testing::WriteFile("songs", "");  // a file where the folder belongs
+  rig.RunFrames(20);                // the delay after a save
+  rig.HoverAt(300, 300);
+  rig.TapKey(key::kReturn);
+  rig.RunFrame();
+  EXPECT_TRUE(rig.editor->m_Tab == 7 && TextAt(rig, 618, 8, "not saved", false));
 }
 
 TEST(HelpOverlay, ShownWhileF1IsHeldAndCutAtTheScreenEdge) {

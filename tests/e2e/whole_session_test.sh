@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A whole session with the real program, as a user has it: a "_trace" build of
 # tessaloop3 or tessaloop6 in its own Xvfb, driven with xdotool (held keys and
-# buttons, relative mouse motion), playing into a paced ALSA file device.
+# buttons, the X pointer moved to places and by motion), playing into a paced
+# ALSA file device.
 #
 # The user speeds up the tempo, composes on three tracks (palette drags and
 # drops, Ctrl-painting, note drags and note keys, envelope, slide and pan by

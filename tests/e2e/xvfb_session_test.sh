@@ -85,9 +85,9 @@ e2e_expect_log_order "DEBUG LOG" "--------------------------------" "Starting Se
 e2e_note "debug.txt: the start-up lines in order"
 
 # ---- Input reaches the input state ----
-# Keys and buttons are read as held states once a frame: hold each for longer
-# than a frame. Relative motion arrives exactly; the raw motion sums show it
-# whatever the editor does with the pointer.
+# Keys and buttons are read as held states once a frame. Motion of the X
+# pointer arrives exactly; the raw motion sums show it whatever the editor
+# does with the pointer.
 expect_trace() {  # a trace line matching $1 appears
   e2e_wait_for_log "^trace input: .*$1" 5
 }

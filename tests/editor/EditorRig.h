@@ -25,7 +25,8 @@ class EditorRig {
   void RunFrame();
   void RunFrames(int count);
 
-  // Moves the pointer by relative motion; it arrives with the next frame.
+  // Moves the pointer by motion alone (a platform that knows no place); it
+  // arrives with the next frame.
   void MoveTo(int x, int y) { Move(x - input.m_MouseX, y - input.m_MouseY); }
   void Move(int dx, int dy) { platform.MoveMouse(dx, dy); }
   void Left(bool down) { platform.SetButton(0, down); }

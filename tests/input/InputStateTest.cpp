@@ -15,7 +15,7 @@ class InputStateTest : public ::testing::Test {
  protected:
   InputStateTest() : input(platform, 1024, 768) { input.CreateDevices(); }
 
-  // One poll after the given relative motion.
+  // One poll after the given motion, with no place known.
   void Move(int dx, int dy, int32_t tempoDrag = 0) {
     platform.MoveMouse(dx, dy);
     input.Poll(tempoDrag);

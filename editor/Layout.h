@@ -99,6 +99,7 @@ constexpr int kPaletteTop = 600, kPaletteBottom = 664;  // region 600 < y < 664
 constexpr int kPaletteSquares = 16;
 constexpr int kMenuRowHeight = 10;  // names stack upwards from y 590
 constexpr int kMenuFirstNameY = 590;
+constexpr int kGlyphWidth = 8;  // every character of the font, drawn or not
 constexpr int kMenuMarkerDX = -13;
 constexpr int kBitmapPathX = 692, kBitmapPathY = 730;
 constexpr int kCarriedMaxX = 960, kCarriedMaxY = 704;  // the carried picture stays whole

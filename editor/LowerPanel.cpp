@@ -170,6 +170,23 @@ void Editor::LowerPanel() {
     display.BlitSlot(cx, kPaletteY, kSlotSelected, kCellRect, true);
     for (int v = 0; v < count; ++v)
       display.DrawString(cx, kMenuFirstNameY - v * kMenuRowHeight, m_Bitmaps.names[v]);
+    // Pictures the list could not take are named only in the log; the menu
+    // says so where the user looks for them, on a row above the names, out of
+    // the region that chooses one. Even above a full list it is well below the
+    // tab bar, and it is moved left as far as it must to end on the screen.
+    char notice[64] = {};
+    if (m_Bitmaps.overflowed) {
+      std::snprintf(notice, sizeof notice, "Not every picture is listed: see debug.txt");
+    } else if (m_Bitmaps.leftOut > 0) {
+      std::snprintf(notice, sizeof notice, "%d %s not listed: see debug.txt",
+                    static_cast<int>(m_Bitmaps.leftOut),
+                    m_Bitmaps.leftOut == 1 ? "picture" : "pictures");
+    }
+    if (notice[0] != '\0') {
+      const int width = static_cast<int>(std::strlen(notice)) * kGlyphWidth;
+      display.DrawString(std::clamp(cx, 0, kScreenWidth - width),
+                         kMenuFirstNameY - count * kMenuRowHeight, notice);
+    }
     if (!rightHeld) m_PaletteReplace = -1;
   }
 

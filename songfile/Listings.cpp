@@ -51,12 +51,15 @@ bool HoldsTokenBreak(std::string_view name) {
 // order the folder yields them, then "none". A name longer than maxLength is
 // left out rather than cut: a cut name would name another file or none. Each
 // name left out is named in the debug log, so a user looking for a file can
-// find out why it is not offered.
+// find out why it is not offered, and counted, so the editor can say that
+// some are and where to look.
 void ListFolder(const char* folder, const char* extension, size_t maxLength, bool forSongFiles,
-                char (&names)[kListSize][kListNameLength], int32_t& count) {
-  count = 0;
+                FolderList& list) {
+  list.count = 0;
+  list.leftOut = 0;
+  list.overflowed = false;
   WriteDebugLog("reading directory");
-  for (auto& name : names)
+  for (auto& name : list.names)
     std::strcpy(name, kFiller);
 
   DIR* directory = ::opendir(folder);
@@ -70,6 +73,7 @@ void ListFolder(const char* folder, const char* extension, size_t maxLength, boo
     return;
   }
   int32_t found = 0;
+  int32_t leftOut = 0;
   bool more = false;
   for (;;) {
     const dirent* entry = ::readdir(directory);
@@ -84,14 +88,16 @@ void ListFolder(const char* folder, const char* extension, size_t maxLength, boo
     }
     if (name.size() > maxLength) {
       LogLeftOut(folder, name, "the name is too long");
+      ++leftOut;
       continue;
     }
     if (forSongFiles && HoldsTokenBreak(name)) {
       LogLeftOut(folder, name, "a song file cannot store a name with a comma or a space");
+      ++leftOut;
       continue;
     }
-    std::memset(names[found], 0, kListNameLength);
-    std::memcpy(names[found], name.data(), name.size());
+    std::memset(list.names[found], 0, kListNameLength);
+    std::memcpy(list.names[found], name.data(), name.size());
     ++found;
   }
   if (more) {
@@ -100,7 +106,9 @@ void ListFolder(const char* folder, const char* extension, size_t maxLength, boo
                       .c_str());
   }
   ::closedir(directory);
-  count = found;
+  list.count = found;
+  list.leftOut = leftOut;
+  list.overflowed = more;
 }
 
 }  // namespace
@@ -109,11 +117,11 @@ void ListUserBitmaps(FolderList& list) {
   // A bitmap's path "userbitmaps/" + name becomes a slot name and a token of
   // saved songs, so it must fit 31 characters and hold no comma or space.
   const size_t maxLength = static_cast<size_t>(kNameTokenLimit) - std::strlen(kBitmapFolder) - 1;
-  ListFolder(kBitmapFolder, kBitmapExtension, maxLength, true, list.names, list.count);
+  ListFolder(kBitmapFolder, kBitmapExtension, maxLength, true, list);
 }
 
 void ListSongs(FolderList& list) {
-  ListFolder(kSongFolder, kSongExtension, kListNameLength - 1, false, list.names, list.count);
+  ListFolder(kSongFolder, kSongExtension, kListNameLength - 1, false, list);
 }
 
 }  // namespace tessaloop

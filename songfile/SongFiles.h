@@ -32,6 +32,12 @@ bool LoadSongFile(Sequencer& seq, const char* path, std::string* whyRefused = nu
 struct FolderList {
   char names[kListSize][kListNameLength] = {};
   int32_t count = 0;
+  // Matching names read but not listed because the name cannot be used (too
+  // long, or a comma or space in a bitmap's name); the log names each one.
+  int32_t leftOut = 0;
+  // The folder held more matching names than the list takes; those beyond
+  // were not read.
+  bool overflowed = false;
 };
 
 // The bitmaps of userbitmaps/ whose path fits a slot name and a song file.

@@ -582,5 +582,87 @@ TEST(UserBitmapMenu, ReleasingOverANameLoadsItAndElsewhereJustCloses) {
   EXPECT_EQ(rig.palette.Tables().Sample(8, 0), (0x10 - 128) / 128.0f);
 }
 
+// Pictures the list leaves out are counted on a row of their own above the
+// names (y 570 over two names), drawn wholly on the screen from any square;
+// releasing over it loads nothing, while the names still load.
+TEST(UserBitmapMenu, PicturesLeftOutAreCountedAboveTheNamesAndThatRowLoadsNothing) {
+  EditorRig rig(3, [] {
+    std::vector<uint32_t> pixels(210 * 210, 0x0000F0);
+    WriteBmp24("userbitmaps/red.bmp", 210, 210, pixels.data());
+    WriteBmp24("userbitmaps/blue.bmp", 210, 210, pixels.data());
+    WriteBmp24("userbitmaps/my pic.bmp", 210, 210, pixels.data());
+    WriteBmp24("userbitmaps/" + std::string(16, 'b') + ".bmp", 210, 210, pixels.data());
+    testing::WriteFile("userbitmaps/notes.txt", "");  // not a picture: not counted
+  });
+  const FolderList& list = rig.editor->m_Bitmaps;
+  ASSERT_TRUE(list.count == 2 && list.leftOut == 2);
+  const char* notice = "2 pictures not listed: see debug.txt";
+  const std::string second = std::string("userbitmaps/") + list.names[1];
+  // Opens the menu of a square, moves to y and lets go; the slot's name then,
+  // or "tried" where a load was tried (its path is shown at the release).
+  const auto releaseAt = [&](int square, int y, int noticeX) -> std::string {
+    rig.HoverAt(EditorRig::PaletteX(square), EditorRig::kPaletteCentreY);
+    rig.Right(true);
+    rig.RunFrame();
+    rig.HoverAt(EditorRig::PaletteX(square), y);
+    EXPECT_TRUE(TextAt(rig, noticeX, 570, notice, false)) << square;
+    EXPECT_TRUE(TextAt(rig, square * 64, 590, list.names[0], false));
+    rig.Right(false);
+    rig.RunFrame();
+    EXPECT_EQ(rig.editor->m_PaletteReplace, -1);
+    const std::string name = rig.palette.Name(kFirstPaletteSlot + square);
+    return TextAt(rig, 692, 730, "userbitmaps/", false) && name != second ? "tried" : name;
+  };
+  EXPECT_EQ(releaseAt(2, 575, 128), "data/stepsine.bmp") << "over the notice";
+  EXPECT_EQ(releaseAt(2, 571, 128), "data/stepsine.bmp") << "its lowest pixel";
+  EXPECT_EQ(releaseAt(2, 585, 128), second) << "the name below it";
+  EXPECT_EQ(releaseAt(15, 575, 1024 - 36 * 8), "data/noise.bmp") << "moved left to fit";
+}
+
+// One picture left out reads in the singular; none, and the menu shows the
+// names alone; a full list that leaves more out says so above its 40th name,
+// and releasing over that row loads nothing.
+TEST(UserBitmapMenu, TheNoticeSaysHowManyAreLeftOutAndIsAbsentWhenNoneAre) {
+  const auto openMenu = [](EditorRig& rig) {
+    rig.HoverAt(EditorRig::PaletteX(4), EditorRig::kPaletteCentreY);
+    rig.Right(true);
+    rig.RunFrame();
+  };
+  const auto pixelRow = [](const EditorRig& rig, int y) {
+    std::vector<uint32_t> pixels;
+    for (int x = 0; x < 1024; ++x)
+      for (int dy = 0; dy < 8; ++dy)
+        pixels.push_back(rig.display.BackBuffer().PixelRgb(x, y + dy));
+    return pixels;
+  };
+  EditorRig one(3, [] {
+    testing::WriteFile("userbitmaps/kept.bmp", "");
+    testing::WriteFile("userbitmaps/a,b.bmp", "");
+  });
+  openMenu(one);
+  EXPECT_TRUE(TextAt(one, 256, 580, "1 picture not listed: see debug.txt", false));
+
+  EditorRig none(3, [] { testing::WriteFile("userbitmaps/kept.bmp", ""); });
+  ASSERT_TRUE(none.editor->m_Bitmaps.count == 1 && none.editor->m_Bitmaps.leftOut == 0);
+  none.HoverAt(EditorRig::PaletteX(4), EditorRig::kPaletteCentreY);
+  const std::vector<uint32_t> closed = pixelRow(none, 580);
+  openMenu(none);
+  EXPECT_TRUE(TextAt(none, 256, 590, "kept.bmp", false));
+  EXPECT_TRUE(pixelRow(none, 580) == closed) << "nothing above the one name";
+
+  EditorRig full(3, [] {
+    for (int i = 0; i < 41; ++i)
+      testing::WriteFile("userbitmaps/p" + std::to_string(i) + ".bmp", "");
+  });
+  ASSERT_TRUE(full.editor->m_Bitmaps.count == 40 && full.editor->m_Bitmaps.overflowed);
+  openMenu(full);
+  EXPECT_TRUE(TextAt(full, 256, 190, "Not every picture is listed: see debug.txt", false));
+  full.HoverAt(EditorRig::PaletteX(4), 195);
+  full.Right(false);
+  full.RunFrame();
+  EXPECT_FALSE(TextAt(full, 692, 730, "u", false)) << "no load is tried";
+  EXPECT_STREQ(full.palette.Name(kFirstPaletteSlot + 4), "data/noise-fade.bmp");
+}
+
 }  // namespace
 }  // namespace tessaloop

@@ -349,6 +349,7 @@ TEST_F(SongFileTest, ListingsHoldFortyMatchingNamesInTheFoldersOrder) {
                   std::string(200, 'L') + ".tlp"});
   ListSongs(songs);
   EXPECT_EQ(listed(songs.names, songs.count), folderOrder("songs", fitting));
+  EXPECT_TRUE(songs.leftOut == 2 && !songs.overflowed) << "the two long names are counted";
   // One more: the first 40 the folder yields are listed, the rest not read.
   fitting.insert("more.tlp");
   touch("songs", {"more.tlp"});
@@ -358,6 +359,7 @@ TEST_F(SongFileTest, ListingsHoldFortyMatchingNamesInTheFoldersOrder) {
   EXPECT_EQ(listed(songs.names, songs.count), first);
   EXPECT_EQ(LogLines("Only the first"),
             std::vector<std::string>{"Only the first 40 files of songs are listed"});
+  EXPECT_TRUE(songs.overflowed);
 
   const std::string bitmap19 = std::string(15, 'b') + ".bmp";  // userbitmaps/ + 19 = 31
   touch("userbitmaps", {bitmap19, "Pic.BMP", "pic3.png", "bmp", std::string(16, 'B') + ".bmp",
@@ -366,6 +368,10 @@ TEST_F(SongFileTest, ListingsHoldFortyMatchingNamesInTheFoldersOrder) {
   EXPECT_EQ(listed(bitmaps.names, bitmaps.count),
             folderOrder("userbitmaps", {bitmap19, "Pic.BMP"}));
   EXPECT_EQ(LogLines("Left out of the list: userbitmaps/").size(), 4u);
+  EXPECT_TRUE(bitmaps.leftOut == 4 && !bitmaps.overflowed);
+  fs::remove_all("userbitmaps");
+  ListUserBitmaps(bitmaps);  // a listing starts its counts anew
+  EXPECT_TRUE(bitmaps.count == 0 && bitmaps.leftOut == 0 && !bitmaps.overflowed);
 }
 
 // A 210 x 210 bitmap whose every blue byte is blue, and the sample it makes.

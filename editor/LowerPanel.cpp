@@ -148,9 +148,15 @@ void Editor::LowerPanel() {
   if (m_PaletteReplace >= 0) {
     const int cx = (m_PaletteReplace - kFirstPaletteSlot) * kCellSize;
     const int count = std::clamp<int32_t>(m_Bitmaps.count, 0, kListSize);
+    // The names stand above the square, moved left as far as the longest
+    // must be to be read whole at the screen's right edge.
+    int widest = 0;
+    for (int v = 0; v < count; ++v)
+      widest = std::max(widest, static_cast<int>(std::strlen(m_Bitmaps.names[v])) * kGlyphWidth);
+    const int namesX = std::clamp(cx, 0, std::max(0, kScreenWidth - widest));
     const bool rightHeld = input.RightButton(0) != 0;
     if (y < kPaletteY && y > kPaletteY - count * kMenuRowHeight) {
-      display.DrawStringKeyed(cx + kMenuMarkerDX, (y / kMenuRowHeight) * kMenuRowHeight, "1");
+      display.DrawStringKeyed(namesX + kMenuMarkerDX, (y / kMenuRowHeight) * kMenuRowHeight, "1");
       if (!rightHeld) {
         const char* name = m_Bitmaps.names[(kPaletteY - y) / kMenuRowHeight];
         char path[kSlotNameLength];
@@ -169,7 +175,7 @@ void Editor::LowerPanel() {
     }
     display.BlitSlot(cx, kPaletteY, kSlotSelected, kCellRect, true);
     for (int v = 0; v < count; ++v)
-      display.DrawString(cx, kMenuFirstNameY - v * kMenuRowHeight, m_Bitmaps.names[v]);
+      display.DrawString(namesX, kMenuFirstNameY - v * kMenuRowHeight, m_Bitmaps.names[v]);
     // Pictures the list could not take are named only in the log; the menu
     // says so where the user looks for them, on a row above the names, out of
     // the region that chooses one. Even above a full list it is well below the

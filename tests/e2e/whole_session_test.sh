@@ -164,7 +164,8 @@ note_drag 0 4 4 9 # A4
 note_drag 1 2 5 0 # C5
 e2e_key_on_cell 0 8 g && act semitone 0 8 6
 e2e_key_on_cell 0 8 2 && act octave 0 8 2
-# Down held: the octave falls by one a frame, down to 0.
+# Down held: the octave falls by one at the press and about four a second
+# after, down to 0.
 e2e_to_cell 0 12
 e2e_key_down Down
 e2e_wait_editor " cell 0 12 octave 0 "

@@ -619,6 +619,27 @@ TEST(UserBitmapMenu, PicturesLeftOutAreCountedAboveTheNamesAndThatRowLoadsNothin
   EXPECT_EQ(releaseAt(15, 575, 1024 - 36 * 8), "data/noise.bmp") << "moved left to fit";
 }
 
+// The menu of a square at the right edge stands far enough left for its
+// longest name to be read whole, and choosing by row is unchanged by it.
+TEST(UserBitmapMenu, NamesAtTheRightEdgeAreMovedLeftToBeReadWhole) {
+  const std::string longest = "abcdefghijklmno.bmp";  // 19 characters, the most a name has
+  EditorRig rig(3, [&] {
+    std::vector<uint32_t> pixels(210 * 210, 0x0000F0);
+    WriteBmp24("userbitmaps/" + longest, 210, 210, pixels.data());
+  });
+  ASSERT_EQ(rig.editor->m_Bitmaps.count, 1);
+  for (const auto& [square, x] : {std::pair{3, 3 * 64}, std::pair{15, 1024 - 19 * 8}}) {
+    rig.HoverAt(EditorRig::PaletteX(square), EditorRig::kPaletteCentreY);
+    rig.Right(true);
+    rig.RunFrame();
+    rig.HoverAt(EditorRig::PaletteX(square), 595);
+    EXPECT_TRUE(TextAt(rig, x, 590, longest.c_str(), false)) << square;
+    rig.Right(false);
+    rig.RunFrame();
+    EXPECT_EQ(rig.palette.Name(kFirstPaletteSlot + square), "userbitmaps/" + longest) << square;
+  }
+}
+
 // One picture left out reads in the singular; none, and the menu shows the
 // names alone; a full list that leaves more out says so above its 40th name,
 // and releasing over that row loads nothing.

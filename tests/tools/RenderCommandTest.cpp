@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +47,51 @@ std::pair<SF_INFO, std::vector<float>> ReadAudio(const std::string& path) {
   if (file) sf_readf_float(file, samples.data(), info.frames);
   sf_close(file);
   return {info, samples};
+}
+
+uint32_t LittleEndian32(const std::string& bytes, size_t at) {
+  uint32_t value = 0;
+  for (int i = 3; i >= 0; --i)
+    value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
+  return value;
+}
+
+// The chunks of a RIFF or RF64 file, in order: id and contents. RF64 gives its
+// data chunk the size 0xFFFFFFFF; it runs to the end of the file.
+std::vector<std::pair<std::string, std::string>> WaveChunks(const std::string& bytes) {
+  std::vector<std::pair<std::string, std::string>> chunks;
+  for (size_t at = 12; at + 8 <= bytes.size();) {
+    uint64_t size = LittleEndian32(bytes, at + 4);
+    if (size == 0xFFFFFFFF) size = bytes.size() - at - 8;
+    chunks.emplace_back(bytes.substr(at, 4), bytes.substr(at + 8, size));
+    at += 8 + size + (size & 1);
+  }
+  return chunks;
+}
+
+// The metadata blocks of a FLAC file, in order: type and contents.
+std::vector<std::pair<int, std::string>> FlacBlocks(const std::string& bytes) {
+  std::vector<std::pair<int, std::string>> blocks;
+  bool last = bytes.rfind("fLaC", 0) != 0;
+  for (size_t at = 4; !last && at + 4 <= bytes.size();) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
+    last = (byte(0) & 0x80) != 0;
+    const size_t size = size_t{byte(1)} << 16 | size_t{byte(2)} << 8 | byte(3);
+    blocks.emplace_back(byte(0) & 0x7F, bytes.substr(at + 4, size));
+    at += 4 + size;
+  }
+  return blocks;
+}
+
+// Samples as a little-endian float file holds them.
+std::string FloatBytes(const std::vector<float>& samples) {
+  std::string bytes;
+  for (float sample : samples) {
+    const uint32_t bits = std::bit_cast<uint32_t>(sample);
+    for (int i = 0; i < 4; ++i)
+      bytes += static_cast<char>(bits >> (8 * i) & 0xFF);
+  }
+  return bytes;
 }
 
 // Three sounding patterns over the first four positions (and one at position
@@ -183,6 +229,82 @@ TEST_F(RenderCommandTest, OutputIsWhatTheClockProducesInProcess) {
   OfflineEngine program(3);
   program.seq->m_SamplesPerStep = kMaxSamplesPerStep;
   EXPECT_EQ(PositionFrames(*program.seq, 100), int64_t{100} * 16 * 2646000);
+}
+
+// Nothing in a file depends on when it was made: every chunk or block is one
+// of those that describe the audio (or empty padding), the float data is the clock's samples
+// byte for byte, and two exports are the same bytes. RF64, for renders of
+// more than 4 GB, is seen here by lowering the size that needs it.
+TEST_F(RenderCommandTest, TheSameSongGivesTheSameBytesAtAnyTime) {
+  const int64_t frames = 4 * 16 * 700;
+  const std::string clock = FloatBytes(RenderInProcess("songs/Song.tlp", 3, frames));
+  using Chunks = std::vector<std::string>;
+  const struct {
+    std::vector<std::string> arguments;
+    int sampleBytes;  // 4 for float
+    Chunks chunks;    // of a WAV file; FLAC files hold STREAMINFO and an empty comment
+    bool large;
+  } cases[] = {
+      {{"songs/Song.tlp", "f.wav"}, 4, {"fmt ", "fact", "data"}, false},
+      {{"--pcm16", "songs/Song.tlp", "i.wav"}, 2, {"fmt ", "data"}, false},
+      {{"songs/Song.tlp", "f.flac"}, 3, {}, false},
+      {{"--pcm16", "songs/Song.tlp", "i.flac"}, 2, {}, false},
+      {{"songs/Song.tlp", "large.wav"}, 4, {"ds64", "fmt ", "data"}, true},
+      {{"--pcm16", "songs/Song.tlp", "large16.wav"}, 2, {"ds64", "fmt ", "data"}, true},
+  };
+  for (const auto& c : cases) {
+    const std::string& out = c.arguments.back();
+    SCOPED_TRACE(out);
+    std::string bytes[2];
+    for (std::string& written : bytes) {
+      if (c.large) {
+        std::vector<const char*> argv;
+        for (const std::string& argument : c.arguments)
+          argv.push_back(argument.c_str());
+        RenderOptions options;
+        std::string summary, error;
+        ASSERT_TRUE(
+            ParseRenderArguments(static_cast<int>(argv.size()), argv.data(), options, error));
+        options.largeFileBytes = 0;
+        ASSERT_EQ(RunRender(options, summary, error), 0) << error;
+      } else {
+        ASSERT_EQ(std::get<0>(Render(c.arguments)), 0);
+      }
+      written = ReadFile(out);
+      fs::remove(out);
+    }
+    EXPECT_TRUE(bytes[0] == bytes[1]);
+    if (c.chunks.empty()) {
+      const auto blocks = FlacBlocks(bytes[0]);
+      ASSERT_EQ(blocks.size(), 2u);
+      EXPECT_EQ(blocks[0].first, 0);  // STREAMINFO: the format and the MD5 of the audio
+      ASSERT_EQ(blocks[1].first, 4);  // VORBIS_COMMENT: the encoder's name and no comment
+      const std::string& comment = blocks[1].second;
+      ASSERT_GE(comment.size(), 8u);
+      const size_t vendor = LittleEndian32(comment, 0);
+      EXPECT_EQ(comment.size(), 4 + vendor + 4);
+      EXPECT_EQ(LittleEndian32(comment, 4 + vendor), 0u);
+      continue;
+    }
+    Chunks ids;
+    std::string data;
+    for (const auto& [id, content] : WaveChunks(bytes[0])) {
+      if (id == "PAD ") {  // where libsndfile had kept room for a PEAK chunk
+        EXPECT_EQ(content, std::string(content.size(), '\0'));
+        continue;
+      }
+      ids.push_back(id);
+      if (id == "data") data = content;
+      if (id == "fact") {
+        EXPECT_EQ(LittleEndian32(content, 0), frames);
+      }
+    }
+    EXPECT_EQ(ids, c.chunks);
+    ASSERT_EQ(data.size(), static_cast<size_t>(frames * 2 * c.sampleBytes));
+    if (c.sampleBytes == 4) {
+      EXPECT_TRUE(data == clock) << "the data is not the clock's samples";
+    }
+  }
 }
 
 TEST_F(RenderCommandTest, FailuresSayWhyOnceAndLeaveNoFile) {

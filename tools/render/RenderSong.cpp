@@ -47,8 +47,8 @@ bool ParseReal(const std::string& text, double& value) {
 // is complete.
 class AudioFileWriter {
  public:
-  AudioFileWriter(const std::string& path, AudioEncoding encoding)
-      : m_File(path), m_Encoding(encoding) {}
+  AudioFileWriter(const std::string& path, AudioEncoding encoding, int64_t largeFileBytes)
+      : m_File(path), m_Encoding(encoding), m_LargeFileBytes(largeFileBytes) {}
   ~AudioFileWriter() {
     if (m_Sound != nullptr) sf_close(m_Sound);
   }
@@ -64,7 +64,7 @@ class AudioFileWriter {
         const int bytes = m_Encoding == AudioEncoding::kWavFloat ? 4 : 2;
         // A RIFF file cannot hold more than 4 GB: longer renders (slow songs
         // of many positions) are written as RF64, its 64-bit successor.
-        const bool large = frames * kChannels * bytes > int64_t{0xFFFFFFFF} - 4096;
+        const bool large = frames * kChannels * bytes > m_LargeFileBytes;
         info.format = (large ? SF_FORMAT_RF64 : SF_FORMAT_WAV) |
                       (m_Encoding == AudioEncoding::kWavFloat ? SF_FORMAT_FLOAT : SF_FORMAT_PCM_16);
         break;
@@ -81,6 +81,13 @@ class AudioFileWriter {
       error = std::string("cannot write ") + m_File.TemporaryPath() + ": " + sf_strerror(nullptr);
       return false;
     }
+    // libsndfile gives a float RIFF file a PEAK chunk that holds the time of
+    // writing, so two exports of one song would differ in their header. It is
+    // left out: the same song gives the same bytes at any time. (Its RF64
+    // writer adds none unless asked, and this very command makes it add one
+    // there, so it is sent for RIFF only.)
+    if (info.format == (SF_FORMAT_WAV | SF_FORMAT_FLOAT))
+      sf_command(m_Sound, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
     if (m_Encoding != AudioEncoding::kWavFloat) sf_command(m_Sound, SFC_SET_CLIPPING, nullptr, 1);
     return true;
   }
@@ -114,6 +121,7 @@ class AudioFileWriter {
  private:
   ReplacementFile m_File;
   AudioEncoding m_Encoding;
+  int64_t m_LargeFileBytes;
   SNDFILE* m_Sound = nullptr;
   std::vector<float> m_Clipped;
 };
@@ -294,7 +302,7 @@ int RunRender(const RenderOptions& options, std::string& summary, std::string& e
   }
   frames = std::max<int64_t>(frames, 1);
 
-  AudioFileWriter writer(options.out, encoding);
+  AudioFileWriter writer(options.out, encoding, options.largeFileBytes);
   if (!writer.Open(frames, error)) return kRenderFailed;
   CueSongStart(*seq);
   bool interrupted = false;

@@ -9,6 +9,10 @@
 
 namespace tessaloop {
 
+// The most audio bytes written as a RIFF file: its sizes are 32-bit, and the
+// header needs room too.
+constexpr int64_t kLargestRiffAudio = int64_t{0xFFFFFFFF} - 4096;
+
 // What the command line asks for.
 struct RenderOptions {
   int tracks = 0;      // 3 or 6; 0 tells it from the song file's length
@@ -18,6 +22,9 @@ struct RenderOptions {
   bool help = false;   // --help: print the usage and do nothing else
   std::string song;    // the song file
   std::string out;     // the audio file to write (.wav or .flac)
+  // Audio of more bytes than this is written as RF64, since a RIFF file cannot
+  // hold 4 GB. Only tests lower it, to see RF64 files without writing 4 GB.
+  int64_t largeFileBytes = kLargestRiffAudio;
   // Set from a signal handler to stop the render; the output is then removed.
   const volatile std::sig_atomic_t* interrupted = nullptr;
 };

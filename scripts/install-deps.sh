@@ -8,7 +8,7 @@ packages=(
   build-essential cmake pkg-config clang-format
   portaudio19-dev libsdl2-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool x11-apps x11-utils imagemagick alsa-utils sox
+  xvfb xdotool x11-apps x11-utils imagemagick alsa-utils sox openbox
   clang libclang-rt-14-dev
 )
 

@@ -44,6 +44,7 @@ ReplacementFile::~ReplacementFile() {
 }
 
 void ReplacementFile::Discard() {
+  m_Flushed = false;
   if (m_Descriptor >= 0) {
     ::close(m_Descriptor);
     m_Descriptor = -1;
@@ -109,9 +110,9 @@ bool ReplacementFile::Write(std::string_view data, std::string& why) {
   return true;
 }
 
-bool ReplacementFile::Commit(std::string& why) {
+bool ReplacementFile::Flush(std::string& why) {
   if (m_Descriptor < 0) {
-    why = "nothing open to commit";
+    why = "nothing open to flush";
     return false;
   }
   if (m_HadOldFile) ::fchmod(m_Descriptor, m_OldMode);
@@ -125,11 +126,18 @@ bool ReplacementFile::Commit(std::string& why) {
     why = Describe("cannot write", m_Temporary, errno);
     return false;
   }
+  m_Flushed = true;
+  return true;
+}
+
+bool ReplacementFile::Commit(std::string& why) {
+  if (!m_Flushed && !Flush(why)) return false;
   if (::rename(m_Temporary.c_str(), m_Path.c_str()) != 0) {
     why = Describe("cannot replace", m_Path, errno);
     return false;
   }
   m_Temporary.clear();
+  m_Flushed = false;
   SyncFolder(FolderOf(m_Path));
   return true;
 }

@@ -25,8 +25,11 @@ class ReplacementFile {
   const std::string& TemporaryPath() const { return m_Temporary; }
   // Writes all of data at the current end of the temporary.
   bool Write(std::string_view data, std::string& why);
-  // Flushes the temporary to the disk, closes it and puts it in place of the
-  // file, keeping the permissions of the file it replaces.
+  // Flushes the temporary to the disk and closes it, with the permissions of
+  // the file it will replace: all that can fail but the rename. Files that
+  // belong together are all flushed before any is put in place.
+  bool Flush(std::string& why);
+  // Flushes the temporary unless Flush did, and puts it in place of the file.
   bool Commit(std::string& why);
 
  private:
@@ -35,6 +38,7 @@ class ReplacementFile {
   std::string m_Path;
   std::string m_Temporary;
   int m_Descriptor = -1;
+  bool m_Flushed = false;
   bool m_HadOldFile = false;
   unsigned m_OldMode = 0;
 };

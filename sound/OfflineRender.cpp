@@ -60,4 +60,31 @@ bool RenderFrames(Sequencer& seq, int64_t frames,
   return true;
 }
 
+bool RenderTrackFrames(
+    Sequencer& seq, int64_t frames,
+    const std::function<bool(const float* const* tracks, int64_t frames)>& sink) {
+  const int tracks = seq.TrackCount();
+  const size_t chunkSamples = static_cast<size_t>(kChunkFrames) * kChannels;
+  std::vector<float> chunks(chunkSamples * static_cast<size_t>(tracks));
+  const float* track[kMaxTracks] = {};
+  for (int t = 0; t < tracks; ++t)
+    track[t] = &chunks[chunkSamples * static_cast<size_t>(t)];
+  StereoSample voices[kMaxTracks];
+  int64_t done = 0;
+  while (done < frames) {
+    const int64_t chunkFrames = std::min(kChunkFrames, frames - done);
+    for (int64_t i = 0; i < chunkFrames; ++i) {
+      seq.TickTracks(voices);
+      for (int t = 0; t < tracks; ++t) {
+        float* frame = &chunks[chunkSamples * static_cast<size_t>(t) + static_cast<size_t>(i) * 2];
+        frame[0] = voices[t].left;
+        frame[1] = voices[t].right;
+      }
+    }
+    if (!sink(track, chunkFrames)) return false;
+    done += chunkFrames;
+  }
+  return true;
+}
+
 }  // namespace tessaloop

@@ -41,4 +41,13 @@ void CueSongStart(Sequencer& seq);
 bool RenderFrames(Sequencer& seq, int64_t frames,
                   const std::function<bool(const float* interleaved, int64_t frames)>& sink);
 
+// Runs the clock for frames samples as RenderFrames does, with every track
+// kept apart (the stems): sink gets one interleaved stereo buffer per track,
+// in track order, each what that track adds into the mix, muted or not. The
+// mix adds the tracks onto 0 in track order in single precision, so these
+// buffers added the same way give RenderFrames' samples bit for bit when no
+// track is muted, and without the muted ones when some are.
+bool RenderTrackFrames(Sequencer& seq, int64_t frames,
+                       const std::function<bool(const float* const* tracks, int64_t frames)>& sink);
+
 }  // namespace tessaloop

@@ -7,7 +7,7 @@
 //
 // Index:
 //   Sequencer           construction, tracks, palette
-//   audio and clock     StartAudio, StopAudio, Tick, RenderBlock (sound/StepClock,
+//   audio and clock     StartAudio, StopAudio, Tick, TickTracks, RenderBlock (sound/StepClock,
 //                       sound/AudioStream)
 //   the song as a value Capture, Apply (sound/SongState)
 //   edit operations     SetCell ... ReplaceSound, EditCount (sound/SongEdits)
@@ -80,6 +80,10 @@ class Sequencer {
   // One sample of the clock: advances step and position, loads patterns in song
   // mode, and has every track render into the mix. Audio thread only.
   void Tick();
+  // The same sample of the clock with each track's voice kept apart instead of
+  // mixed: voices[t] is what track t adds into the mix, or would add were it
+  // not muted (the stems of an export). Nothing is written into the mix.
+  void TickTracks(StereoSample* voices);
   // What the stream callback does for a buffer of n interleaved stereo frames.
   int RenderBlock(float* out, unsigned long frames);
   // Frames handed to the device so far (written by the audio thread).
@@ -144,6 +148,9 @@ class Sequencer {
  private:
   void Edited(SongEdit kind);
   void RaiseAudioThread();
+  // Moves the clock on by one sample; loadPosition is the position whose
+  // patterns load on this sample, or -1.
+  SampleClock AdvanceClock(int32_t& loadPosition);
 
   const int m_TrackCount;
   Palette* m_Palette;

@@ -4,9 +4,10 @@
 
 namespace tessaloop {
 
-void Sequencer::Tick() {
-  const int32_t writeIndex = m_Mix.m_WriteIndex;
-
+// The clock's part of a sample, shared by the mix and by the tracks alone so
+// that both see the very same steps, triggers and pattern loads. Inline: it
+// runs once per sample on the audio thread.
+inline SampleClock Sequencer::AdvanceClock(int32_t& loadPosition) {
   // The tempo is read once per sample; a step lasts exactly m_SamplesPerStep
   // samples because the excess is carried, not dropped. A tempo shortened below
   // the running count makes the clock step once per sample until it catches up.
@@ -14,7 +15,7 @@ void Sequencer::Tick() {
   int32_t sampleCount = m_SampleCount + 1;
   int32_t step = m_Step;
   bool trigger = false;
-  int32_t loadPosition = -1;
+  loadPosition = -1;
   if (sampleCount > samplesPerStep) {
     sampleCount -= samplesPerStep;
     ++step;
@@ -34,10 +35,16 @@ void Sequencer::Tick() {
   m_SampleCount = sampleCount;
   m_Step = step;
   m_StepTrigger = trigger ? 1 : 0;
+  return SampleClock{step, trigger, samplesPerStep, sampleCount};
+}
+
+void Sequencer::Tick() {
+  const int32_t writeIndex = m_Mix.m_WriteIndex;
+  int32_t loadPosition;
+  const SampleClock clock = AdvanceClock(loadPosition);
 
   // Every voice adds into the cleared element, track 0 first. The sum is kept
   // in registers and stored once: the same additions in the same order.
-  const SampleClock clock{step, trigger, samplesPerStep, sampleCount};
   const WavetableBank& tables = m_Palette->Tables();
   float left = 0.0f;
   float right = 0.0f;
@@ -50,6 +57,17 @@ void Sequencer::Tick() {
   }
   m_Mix.m_Left[writeIndex] = left;
   m_Mix.m_Right[writeIndex] = right;
+}
+
+void Sequencer::TickTracks(StereoSample* voices) {
+  int32_t loadPosition;
+  const SampleClock clock = AdvanceClock(loadPosition);
+  const WavetableBank& tables = m_Palette->Tables();
+  for (int t = 0; t < m_TrackCount; ++t) {
+    Track& track = *m_Tracks[t];
+    if (loadPosition >= 0) track.LoadPattern(m_Bank, m_Arrangement[t][loadPosition]);
+    voices[t] = track.RenderAlone(clock, tables);
+  }
 }
 
 int Sequencer::RenderBlock(float* out, unsigned long frames) {

@@ -30,6 +30,12 @@ class Track {
     return m_Voice.Render(m_Cells[clock.step], clock, tables, m_Mute != 0);
   }
 
+  // The same sample whether or not the track is muted: what it sounds like
+  // alone. The voice advances exactly as in RenderSample.
+  StereoSample RenderAlone(const SampleClock& clock, const WavetableBank& tables) {
+    return m_Voice.Render(m_Cells[clock.step], clock, tables, false);
+  }
+
   Voice m_Voice;  // the audio thread's own
   Cell m_Cells[kStepsPerPattern];
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <bit>
@@ -47,6 +48,16 @@ std::pair<SF_INFO, std::vector<float>> ReadAudio(const std::string& path) {
   if (file) sf_readf_float(file, samples.data(), info.frames);
   sf_close(file);
   return {info, samples};
+}
+
+// The samples as whole numbers, the file's own shifted to the top of 32 bits.
+std::vector<int> ReadIntegers(const std::string& path) {
+  SF_INFO info{};
+  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+  std::vector<int> samples(file ? static_cast<size_t>(info.frames * info.channels) : 0);
+  if (file) sf_readf_int(file, samples.data(), info.frames);
+  sf_close(file);
+  return samples;
 }
 
 uint32_t LittleEndian32(const std::string& bytes, size_t at) {
@@ -124,6 +135,51 @@ Song ComposeSong(int tracks) {
   return song;
 }
 
+// Each track its own pattern, n + 1, of short notes on its own two pictures,
+// over four positions, and silent (X) at one of them: position t % 4.
+Song ComposeStemSong(int tracks) {
+  Song song;
+  song.trackCount = tracks;
+  for (int t = 0; t < tracks; ++t) {
+    for (int p = 0; p < kArrangementLength; ++p)
+      song.arrangement[t][p] = kDefaultPattern;
+    for (int p = 0; p < 4; ++p)
+      if (p != t % 4) song.arrangement[t][p] = t + 1;
+  }
+  for (int n = 1; n <= tracks; ++n)
+    for (int c = 0; c < kStepsPerPattern; ++c)
+      song.bank[n][c] = {0.01f,
+                         0.5f,
+                         0.5f,
+                         0.25f + 0.25f * !!(c % 3),
+                         2 + (c + n) % 4,
+                         c * 5 % 12,
+                         0.1f * ((c + n) % 9 + 1),
+                         kFirstPaletteSlot + 2 * (n - 1) + c % 2};
+  for (int i = 0; i < kSavedSlotCount; ++i)
+    std::strcpy(song.palette[i], Palette::StartupName(i));
+  song.samplesPerStep = 700;
+  return song;
+}
+
+// The sum of the stems in track order, as the clock adds the tracks: onto 0,
+// in single precision.
+std::vector<float> AddUp(const std::vector<std::vector<float>>& stems) {
+  std::vector<float> sum(stems.at(0).size(), 0.0f);
+  for (const std::vector<float>& stem : stems)
+    for (size_t i = 0; i < sum.size(); ++i)
+      sum[i] += stem.at(i);
+  return sum;
+}
+
+// Samples whose bits differ: the stems are to add up to the mix exactly.
+size_t BitDifferences(const std::vector<float>& a, const std::vector<float>& b) {
+  size_t differences = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
+  for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+    differences += std::bit_cast<uint32_t>(a[i]) != std::bit_cast<uint32_t>(b[i]);
+  return differences;
+}
+
 // The clock run in process on the state the command starts from: the
 // program's start-up, the song loaded as the song list loads it, the clock at
 // the end of position 99 in song mode, one callback block after another.
@@ -143,10 +199,10 @@ std::vector<float> RenderInProcess(const std::string& song, int tracks, int64_t 
   return out;
 }
 
-// The working folder's files but the debug log and the exporter's output.
-std::set<std::string> Files() {
+// A folder's files but the debug log and the exporter's output.
+std::set<std::string> Files(const std::string& folder = ".") {
   std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator("."))
+  for (const auto& entry : fs::directory_iterator(folder))
     if (entry.path().filename() != "debug.txt" && entry.path().extension() != ".out" &&
         entry.path().extension() != ".err")
       names.insert(entry.path().filename().string());
@@ -307,12 +363,180 @@ TEST_F(RenderCommandTest, TheSameSongGivesTheSameBytesAtAnyTime) {
   }
 }
 
+// Stems: one file per track of the song and nothing else, each silent
+// exactly where its track plays X and sounding where it plays, no two alike,
+// and added up in track order the very bits of the mixed float export.
+TEST_F(RenderCommandTest, StemsAreTheTracksAloneAndAddUpToTheMix) {
+  const int64_t position = 16 * 700;
+  fs::create_directory("six");
+  WriteFile("six/notes.txt", "the user's own");
+  for (int tracks : {3, 6}) {
+    SCOPED_TRACE(tracks);
+    const std::string song = "songs/Stems" + std::to_string(tracks) + ".tlp";
+    const std::string folder = tracks == 3 ? "three" : "six";  // three is made
+    WriteFile(song, FormatSong(ComposeStemSong(tracks)));
+    ASSERT_EQ(std::get<0>(Render({song, "mix.wav"})), 0);
+    const auto [status, summary, err] = Render({"--stems", folder, song});
+    ASSERT_EQ(status, 0) << err;
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(summary.rfind(folder + ": " + std::to_string(tracks) + " stems", 0), 0u) << summary;
+
+    std::set<std::string> want;
+    for (int t = 1; t <= tracks; ++t)
+      want.insert("track" + std::to_string(t) + ".wav");
+    if (tracks == 6) want.insert("notes.txt");
+    EXPECT_EQ(Files(folder), want);
+    EXPECT_EQ(ReadFile("six/notes.txt"), "the user's own");
+
+    const std::vector<float> mix = ReadAudio("mix.wav").second;
+    ASSERT_EQ(mix.size(), static_cast<size_t>(2 * 4 * position));
+    std::vector<std::vector<float>> stems;
+    for (int t = 0; t < tracks; ++t) {
+      SCOPED_TRACE(t);
+      const auto [info, samples] = ReadAudio(folder + "/track" + std::to_string(t + 1) + ".wav");
+      EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+      EXPECT_EQ(info.channels, 2);
+      ASSERT_EQ(samples.size(), mix.size());
+      for (int p = 0; p < 4; ++p) {
+        const auto begin = samples.begin() + 2 * p * position;
+        const auto sounding =
+            std::count_if(begin, begin + 2 * position, [](float v) { return v != 0.0f; });
+        if (p == t % 4) {
+          EXPECT_EQ(sounding, 0) << "position " << p;
+        } else {
+          EXPECT_GT(sounding, position / 4) << "position " << p;
+        }
+      }
+      for (const std::vector<float>& other : stems)
+        EXPECT_NE(other, samples);
+      stems.push_back(samples);
+    }
+    EXPECT_EQ(BitDifferences(AddUp(stems), mix), 0u);
+  }
+
+  // The other options as for one file: the length, 16-bit samples, FLAC.
+  // Integer stems are the float ones clipped and rounded each alone, so where
+  // neither the mix nor a stem is clipped they add up to the integer mix within a step per
+  // track, not exactly.
+  std::vector<std::vector<float>> exact;
+  for (int t = 1; t <= 3; ++t)
+    exact.push_back(ReadAudio("three/track" + std::to_string(t) + ".wav").second);
+  const std::vector<float> exactMix = AddUp(exact);
+  const struct {
+    std::vector<std::string> arguments;
+    std::string folder;
+    int format;
+    int64_t frames;
+    std::vector<std::string> mix;  // the song exported as one file of this format
+  } cases[] = {
+      {{"--positions", "2", "--stems", "two", "songs/Stems3.tlp"},
+       "two",
+       SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+       2 * position,
+       {}},
+      {{"--stems=i16", "--pcm16", "songs/Stems3.tlp"},
+       "i16",
+       SF_FORMAT_WAV | SF_FORMAT_PCM_16,
+       4 * position,
+       {"--pcm16", "songs/Stems3.tlp", "mix16.wav"}},
+      {{"--flac", "--stems", "flac", "songs/Stems3.tlp"},
+       "flac",
+       SF_FORMAT_FLAC | SF_FORMAT_PCM_24,
+       4 * position,
+       {"songs/Stems3.tlp", "mix.flac"}},
+      {{"--stems", "flac16", "--seconds", "0.5", "--flac", "--pcm16", "songs/Stems3.tlp"},
+       "flac16",
+       SF_FORMAT_FLAC | SF_FORMAT_PCM_16,
+       22050,
+       {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    ASSERT_EQ(std::get<0>(Render(c.arguments)), 0);
+    const bool flac = (c.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC;
+    const int subtype = c.format & SF_FORMAT_SUBMASK;
+    const int bits = subtype == SF_FORMAT_PCM_16 ? 16 : subtype == SF_FORMAT_PCM_24 ? 24 : 0;
+    const double quantum = bits == 0 ? 0 : std::ldexp(1.0, 1 - bits);
+    EXPECT_EQ(Files(c.folder).size(), 3u);
+    std::vector<std::vector<int>> integers;
+    for (int t = 0; t < 3; ++t) {
+      const std::string stem =
+          c.folder + "/track" + std::to_string(t + 1) + (flac ? ".flac" : ".wav");
+      const auto [info, samples] = ReadAudio(stem);
+      EXPECT_EQ(info.format, c.format);
+      ASSERT_EQ(info.frames, c.frames);
+      for (size_t i = 0; i < samples.size(); ++i)
+        ASSERT_NEAR(samples[i], std::clamp(exact[t][i], -1.0f, 1.0f), 2 * quantum)
+            << "track " << t << " sample " << i / 2 << " channel " << i % 2;
+      if (!c.mix.empty()) integers.push_back(ReadIntegers(stem));
+    }
+    if (c.mix.empty()) continue;
+    ASSERT_EQ(std::get<0>(Render(c.mix)), 0);
+    const std::vector<int> mix = ReadIntegers(c.mix.back());
+    ASSERT_EQ(mix.size(), exactMix.size());
+    int64_t worst = 0, clipped = 0;
+    for (size_t i = 0; i < mix.size(); ++i) {
+      if (std::abs(exactMix[i]) >= 1.0f ||
+          std::any_of(exact.begin(), exact.end(),
+                      [&](const auto& e) { return std::abs(e[i]) >= 1; })) {
+        ++clipped;
+        continue;
+      }
+      int64_t sum = 0;
+      for (const std::vector<int>& stem : integers)
+        sum += stem[i] >> (32 - bits);
+      worst = std::max<int64_t>(worst, std::abs(sum - (mix[i] >> (32 - bits))));
+    }
+    EXPECT_LE(worst, 3);
+    EXPECT_LT(clipped, static_cast<int64_t>(mix.size() / 2));
+  }
+}
+
+// The engine's stems ignore the mutes: a muted track still has its own, the
+// same as unmuted, and the mix, which leaves it out, is the others' sum.
+TEST_F(RenderCommandTest, AMutedTrackKeepsItsStemAndTheMixIsTheOthers) {
+  WriteFile("songs/Stems3.tlp", FormatSong(ComposeStemSong(3)));
+  const int64_t frames = 4 * 16 * 700;
+  const auto render = [&](bool muted, bool apart) {
+    OfflineEngine program(3);
+    Sequencer& seq = *program.seq;
+    EXPECT_TRUE(LoadSongFile(seq, "songs/Stems3.tlp"));
+    seq.SetMute(1, muted);
+    CueSongStart(seq);
+    std::vector<std::vector<float>> out(apart ? 3 : 1);
+    if (apart) {
+      RenderTrackFrames(seq, frames, [&](const float* const* tracks, int64_t count) {
+        for (int t = 0; t < 3; ++t)
+          out[t].insert(out[t].end(), tracks[t], tracks[t] + 2 * count);
+        return true;
+      });
+    } else {
+      RenderFrames(seq, frames, [&](const float* mix, int64_t count) {
+        out[0].insert(out[0].end(), mix, mix + 2 * count);
+        return true;
+      });
+    }
+    return out;
+  };
+  const std::vector<std::vector<float>> stems = render(true, true);
+  const std::vector<std::vector<float>> unmuted = render(false, true);
+  for (int t = 0; t < 3; ++t)
+    EXPECT_EQ(BitDifferences(stems[t], unmuted[t]), 0u) << t;
+  EXPECT_GT(std::count_if(stems[1].begin(), stems[1].end(), [](float v) { return v != 0; }),
+            frames / 4);
+  EXPECT_EQ(BitDifferences(AddUp({stems[0], stems[2]}), render(true, false)[0]), 0u);
+  EXPECT_EQ(BitDifferences(AddUp(stems), render(false, false)[0]), 0u);
+}
+
 TEST_F(RenderCommandTest, FailuresSayWhyOnceAndLeaveNoFile) {
   const std::string song = ReadFile("songs/Song.tlp");
   WriteFile("songs/Short.tlp", song.substr(0, song.size() / 2));
   WriteFile("songs/Odd.tlp", "1,2,3,");
   WriteFile("kept.wav", "an older export");
-  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+  // Stems of an older export, and a folder in the way of the third.
+  fs::create_directories("blocked/track3.wav");
+  WriteFile("blocked/track1.wav", "an older stem");
+  std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{}, "a song file and an output file are needed"},
       {{"a.tlp", "b.wav", "c.wav"}, "only one song file and one output file"},
       {{"--tracks"}, "--tracks needs a value"},
@@ -331,7 +555,25 @@ TEST_F(RenderCommandTest, FailuresSayWhyOnceAndLeaveNoFile) {
       {{"--tracks", "3", "songs/Six.tlp", "a.wav"}, "it is a song of a 6-track program"},
       {{"songs/Song.tlp", "nofolder/a.wav"}, "cannot create a file in nofolder"},
       {{"--tracks", "3", "songs/Short.tlp", "kept.wav"}, "the file ends after"},
+      {{"--stems"}, "--stems needs a value"},
+      {{"--stems=", "songs/Song.tlp"}, "--stems needs a folder"},
+      {{"--stems", "new"}, "a song file is needed"},
+      {{"--stems", "new", "songs/Song.tlp", "a.wav"}, "with --stems only the song file"},
+      {{"--flac", "songs/Song.tlp", "a.flac"}, "--flac is for --stems"},
+      {{"--stems", "new", "songs/Missing.tlp"}, "cannot open songs/Missing.tlp"},
+      {{"--stems", "new", "--tracks", "3", "songs/Six.tlp"}, "it is a song of a 6-track program"},
+      {{"--stems", "kept.wav", "songs/Song.tlp"}, "kept.wav is not a folder"},
+      {{"--stems", "nofolder/new", "songs/Song.tlp"}, "cannot make the folder nofolder/new"},
+      {{"--stems", "blocked", "songs/Song.tlp"}, "blocked/track3.wav is a folder"},
+      {{"--stems", "/proc", "songs/Song.tlp"}, "cannot create a file in /proc"},
   };
+  // A folder its owner may not write; root writes in it all the same.
+  if (::geteuid() != 0) {
+    fs::create_directory("readonly");
+    fs::permissions("readonly", fs::perms::owner_read | fs::perms::owner_exec);
+    cases.push_back(
+        {{"--stems", "readonly", "songs/Song.tlp"}, "cannot create a file in readonly"});
+  }
   const std::set<std::string> before = Files();
   for (const auto& [arguments, reason] : cases) {
     SCOPED_TRACE(reason);
@@ -344,6 +586,9 @@ TEST_F(RenderCommandTest, FailuresSayWhyOnceAndLeaveNoFile) {
     EXPECT_EQ(Files(), before);
   }
   EXPECT_EQ(ReadFile("kept.wav"), "an older export");
+  EXPECT_EQ(Files("blocked"), (std::set<std::string>{"track1.wav", "track3.wav"}));
+  EXPECT_EQ(ReadFile("blocked/track1.wav"), "an older stem");
+  EXPECT_TRUE(!fs::exists("readonly") || fs::is_empty("readonly"));
   EXPECT_EQ(Render({"--help"}), std::make_tuple(0, RenderUsage(), std::string()));
 
   // Interrupted once its output has begun, it removes what it wrote.
@@ -358,6 +603,17 @@ TEST_F(RenderCommandTest, FailuresSayWhyOnceAndLeaveNoFile) {
                              "kill -INT $!; wait $!";
   const int status = std::system(("(" + script + ") >/dev/null 2>&1").c_str());
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << "9: never began; " << status;
+  EXPECT_EQ(Files(), all);
+
+  // So do stems, and the folder made for them goes too.
+  const std::string stems =
+      std::string("'") + TESSALOOP_RENDER_PATH +
+      "' --stems slow songs/Slow.tlp 2>/dev/null &\n"
+      "for i in $(seq 1000); do ls slow/track3.wav.* && break; sleep 0.01; done\n"
+      "ls slow/track3.wav.* || exit 9\n"
+      "kill -INT $!; wait $!";
+  const int stemsStatus = std::system(("(" + stems + ") >/dev/null 2>&1").c_str());
+  EXPECT_TRUE(WIFEXITED(stemsStatus) && WEXITSTATUS(stemsStatus) == 2) << stemsStatus;
   EXPECT_EQ(Files(), all);
 }
 

@@ -1,10 +1,14 @@
 #include "tools/render/RenderSong.h"
 
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -48,7 +52,7 @@ bool ParseReal(const std::string& text, double& value) {
 class AudioFileWriter {
  public:
   AudioFileWriter(const std::string& path, AudioEncoding encoding, int64_t largeFileBytes)
-      : m_File(path), m_Encoding(encoding), m_LargeFileBytes(largeFileBytes) {}
+      : m_Path(path), m_File(path), m_Encoding(encoding), m_LargeFileBytes(largeFileBytes) {}
   ~AudioFileWriter() {
     if (m_Sound != nullptr) sf_close(m_Sound);
   }
@@ -102,23 +106,31 @@ class AudioFileWriter {
       data = m_Clipped.data();
     }
     if (sf_writef_float(m_Sound, data, frames) != frames) {
-      error = std::string("cannot write the audio file: ") + sf_strerror(m_Sound);
+      error = "cannot write " + m_Path + ": " + sf_strerror(m_Sound);
       return false;
     }
     return true;
   }
 
-  bool Finish(std::string& error) {
+  // Completes the file on the disk beside its final name: everything that can
+  // fail but the rename.
+  bool Close(std::string& error) {
     const int closed = sf_close(m_Sound);
     m_Sound = nullptr;
     if (closed != 0) {
-      error = std::string("cannot finish the audio file: ") + sf_error_number(closed);
+      error = "cannot finish " + m_Path + ": " + sf_error_number(closed);
       return false;
     }
-    return m_File.Commit(error);
+    return m_File.Flush(error);
   }
 
+  // Puts the closed file in place.
+  bool Commit(std::string& error) { return m_File.Commit(error); }
+
+  const std::string& Path() const { return m_Path; }
+
  private:
+  std::string m_Path;
   ReplacementFile m_File;
   AudioEncoding m_Encoding;
   int64_t m_LargeFileBytes;
@@ -130,6 +142,8 @@ class AudioFileWriter {
 
 std::string RenderUsage() {
   return "Usage: tessaloop-render [--tracks 3|6] [--positions N | --seconds S] [--pcm16] SONG OUT\n"
+         "       tessaloop-render --stems FOLDER [--flac] [--tracks 3|6]\n"
+         "                        [--positions N | --seconds S] [--pcm16] SONG\n"
          "\n"
          "Renders a Tessaloop song file into an audio file, sample for sample as the\n"
          "program plays it in song mode from the first position. Run it in the\n"
@@ -147,9 +161,17 @@ std::string RenderUsage() {
          "                 (default: positions up to the last one at which any track\n"
          "                 plays a pattern other than X)\n"
          "  --pcm16        16-bit samples, clipped (.wav and .flac)\n"
+         "  --stems FOLDER instead of OUT, one file per track (3 or 6) in FOLDER:\n"
+         "                 track1.wav, track2.wav, ..., each the track alone as it\n"
+         "                 sounds in the mix. Added up sample for sample in track\n"
+         "                 order, the float stems are the .wav export exactly.\n"
+         "                 FOLDER is made when missing (its parent must exist).\n"
+         "  --flac         stems as track1.flac, ...: 24-bit FLAC (16 with --pcm16),\n"
+         "                 clipped\n"
          "  --help         show this help\n"
          "\n"
-         "Exit status: 0 when OUT was written; 2 on any error, leaving no file behind.\n";
+         "Exit status: 0 when OUT or every stem was written; 2 on any error, leaving\n"
+         "no file behind.\n";
 }
 
 bool ParseRenderArguments(int argc, const char* const* argv, RenderOptions& options,
@@ -188,6 +210,15 @@ bool ParseRenderArguments(int argc, const char* const* argv, RenderOptions& opti
       options.help = true;
     } else if (argument == "--pcm16" && !hasValue) {
       options.pcm16 = true;
+    } else if (argument == "--flac" && !hasValue) {
+      options.flac = true;
+    } else if (argument == "--stems") {
+      if (!takeValue()) return false;
+      if (value.empty()) {
+        error = "--stems needs a folder";
+        return false;
+      }
+      options.stems = value;
     } else if (argument == "--tracks") {
       if (!takeValue()) return false;
       if (!ParseWhole(value, options.tracks) || (options.tracks != 3 && options.tracks != 6)) {
@@ -216,6 +247,20 @@ bool ParseRenderArguments(int argc, const char* const* argv, RenderOptions& opti
   if (options.help) return true;
   if (options.positions > 0 && options.seconds > 0) {
     error = "give --positions or --seconds, not both";
+    return false;
+  }
+  if (!options.stems.empty()) {
+    if (files.size() != 1) {
+      error = files.empty() ? "a song file is needed (see --help)"
+                            : "with --stems only the song file, please: the stems go into " +
+                                  options.stems + " (see --help)";
+      return false;
+    }
+    options.song = files[0];
+    return true;
+  }
+  if (options.flac) {
+    error = "--flac is for --stems; a single export takes its format from OUT's extension";
     return false;
   }
   if (files.size() != 2) {
@@ -262,52 +307,166 @@ int TrackCountForTokens(long tokens) {
   return 0;
 }
 
-int RunRender(const RenderOptions& options, std::string& summary, std::string& error) {
-  AudioEncoding encoding{};
-  if (!EncodingForPath(options.out, options.pcm16, encoding, error)) return kRenderFailed;
+namespace {
 
+std::string Seconds(int64_t frames) {
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.2f", static_cast<double>(frames) / kSampleRate);
+  return seconds;
+}
+
+// The program's own start, then the song as the song list would load it, and
+// the length to render. Null, with the reason in error, when the song cannot
+// be rendered.
+std::unique_ptr<OfflineEngine> LoadForRender(const RenderOptions& options, int64_t& frames,
+                                             std::string& error) {
   int tracks = options.tracks;
   if (tracks == 0) {
     std::string why;
     const long tokens = CountSongTokens(options.song.c_str(), &why);
     if (tokens < 0) {
       error = why;
-      return kRenderFailed;
+      return nullptr;
     }
     tracks = TrackCountForTokens(tokens);
     if (tracks == 0) {
       error = options.song + " is not a song file: it has " + std::to_string(tokens) +
               " tokens, songs have " + std::to_string(SongTokenCount(3)) + " (3 tracks) or " +
               std::to_string(SongTokenCount(6)) + " (6 tracks)";
-      return kRenderFailed;
+      return nullptr;
     }
   }
 
-  // The program's own start, then the song as the song list would load it.
-  OfflineEngine program(tracks);
-  Sequencer* seq = program.seq.get();
+  auto program = std::make_unique<OfflineEngine>(tracks);
+  Sequencer& seq = *program->seq;
   std::string why;
-  if (!LoadSongFile(*seq, options.song.c_str(), &why)) {
+  if (!LoadSongFile(seq, options.song.c_str(), &why)) {
     error = options.song + ": " + why;
-    return kRenderFailed;
+    return nullptr;
   }
 
-  int64_t frames = 0;
   if (options.positions > 0) {
-    frames = PositionFrames(*seq, options.positions);
+    frames = PositionFrames(seq, options.positions);
   } else if (options.seconds > 0) {
     frames = std::llround(options.seconds * kSampleRate);
   } else {
-    frames = PositionFrames(*seq, std::max(1, LastArrangedPosition(*seq) + 1));
+    frames = PositionFrames(seq, std::max(1, LastArrangedPosition(seq) + 1));
   }
   frames = std::max<int64_t>(frames, 1);
+  return program;
+}
+
+bool Interrupted(const RenderOptions& options) {
+  return options.interrupted != nullptr && *options.interrupted != 0;
+}
+
+// The stems' folder, made when it is missing but its parent is there; a
+// missing parent is more likely a mistyped path than a wish for a tree.
+// created tells whether this call made it.
+bool PrepareFolder(const std::string& folder, bool& created, std::string& error) {
+  created = false;
+  struct stat status {};
+  if (::stat(folder.c_str(), &status) == 0) {
+    if (S_ISDIR(status.st_mode)) return true;
+    error = folder + " is not a folder";
+    return false;
+  }
+  if (errno == ENOENT && ::mkdir(folder.c_str(), 0777) == 0) {
+    created = true;
+    return true;
+  }
+  error = "cannot make the folder " + folder + ": " + std::strerror(errno);
+  return false;
+}
+
+int RunStems(const RenderOptions& options, std::string& summary, std::string& error) {
+  const AudioEncoding encoding =
+      options.flac ? (options.pcm16 ? AudioEncoding::kFlac16 : AudioEncoding::kFlac24)
+                   : (options.pcm16 ? AudioEncoding::kWavPcm16 : AudioEncoding::kWavFloat);
+  const char* extension = options.flac ? ".flac" : ".wav";
+
+  int64_t frames = 0;
+  const std::unique_ptr<OfflineEngine> program = LoadForRender(options, frames, error);
+  if (program == nullptr) return kRenderFailed;
+  Sequencer& seq = *program->seq;
+  const int tracks = seq.TrackCount();
+
+  bool created = false;
+  if (!PrepareFolder(options.stems, created, error)) return kRenderFailed;
+  // A folder made here goes again when nothing was put into it; it is
+  // declared before the writers so that their temporaries are gone first.
+  struct MadeFolder {
+    std::string path;
+    bool keep = false;
+    ~MadeFolder() {
+      if (!path.empty() && !keep) ::rmdir(path.c_str());
+    }
+  } made{created ? options.stems : std::string()};
+
+  const std::string prefix = options.stems + (options.stems.back() == '/' ? "track" : "/track");
+  std::vector<std::unique_ptr<AudioFileWriter>> writers;
+  for (int t = 0; t < tracks; ++t) {
+    writers.push_back(std::make_unique<AudioFileWriter>(prefix + std::to_string(t + 1) + extension,
+                                                        encoding, options.largeFileBytes));
+    if (!writers.back()->Open(frames, error)) return kRenderFailed;
+  }
+
+  CueSongStart(seq);
+  bool interrupted = false;
+  const bool rendered =
+      RenderTrackFrames(seq, frames, [&](const float* const* stems, int64_t count) {
+        if (Interrupted(options)) {
+          interrupted = true;
+          return false;
+        }
+        for (int t = 0; t < tracks; ++t)
+          if (!writers[static_cast<size_t>(t)]->Write(stems[t], count, error)) return false;
+        return true;
+      });
+  if (!rendered) {
+    if (interrupted) error = "interrupted; nothing was written";
+    return kRenderFailed;
+  }
+  // Every stem complete on the disk before the first is put in place, so that
+  // only a failing rename could leave the set part old, part new.
+  for (auto& writer : writers)
+    if (!writer->Close(error)) return kRenderFailed;
+  for (size_t t = 0; t < writers.size(); ++t) {
+    if (!writers[t]->Commit(error)) {
+      if (t > 0) {
+        made.keep = true;
+        error += "; " + writers[0]->Path() +
+                 (t > 1 ? " to " + writers[t - 1]->Path() + " are" : " is") + " new already";
+      }
+      return kRenderFailed;
+    }
+  }
+  made.keep = true;
+
+  summary = options.stems + ": " + std::to_string(tracks) + " stems, track1" + extension +
+            " to track" + std::to_string(tracks) + extension + ", " + Seconds(frames) + " s (" +
+            std::to_string(frames) + " frames), " + DescribeEncoding(encoding);
+  return 0;
+}
+
+}  // namespace
+
+int RunRender(const RenderOptions& options, std::string& summary, std::string& error) {
+  if (!options.stems.empty()) return RunStems(options, summary, error);
+  AudioEncoding encoding{};
+  if (!EncodingForPath(options.out, options.pcm16, encoding, error)) return kRenderFailed;
+
+  int64_t frames = 0;
+  const std::unique_ptr<OfflineEngine> program = LoadForRender(options, frames, error);
+  if (program == nullptr) return kRenderFailed;
+  Sequencer& seq = *program->seq;
 
   AudioFileWriter writer(options.out, encoding, options.largeFileBytes);
   if (!writer.Open(frames, error)) return kRenderFailed;
-  CueSongStart(*seq);
+  CueSongStart(seq);
   bool interrupted = false;
-  const bool rendered = RenderFrames(*seq, frames, [&](const float* data, int64_t count) {
-    if (options.interrupted != nullptr && *options.interrupted != 0) {
+  const bool rendered = RenderFrames(seq, frames, [&](const float* data, int64_t count) {
+    if (Interrupted(options)) {
       interrupted = true;
       return false;
     }
@@ -317,12 +476,10 @@ int RunRender(const RenderOptions& options, std::string& summary, std::string& e
     if (interrupted) error = "interrupted; nothing was written";
     return kRenderFailed;
   }
-  if (!writer.Finish(error)) return kRenderFailed;
+  if (!writer.Close(error) || !writer.Commit(error)) return kRenderFailed;
 
-  char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%.2f", static_cast<double>(frames) / kSampleRate);
-  summary = options.out + ": " + seconds + " s (" + std::to_string(frames) + " frames), " +
-            std::to_string(tracks) + " tracks, " + DescribeEncoding(encoding);
+  summary = options.out + ": " + Seconds(frames) + " s (" + std::to_string(frames) + " frames), " +
+            std::to_string(seq.TrackCount()) + " tracks, " + DescribeEncoding(encoding);
   return 0;
 }
 

@@ -19,9 +19,12 @@ struct RenderOptions {
   int positions = 0;   // 1-100; 0 when not given
   double seconds = 0;  // > 0; 0 when not given
   bool pcm16 = false;  // 16-bit samples, clipped
+  bool flac = false;   // stems as FLAC rather than WAV
   bool help = false;   // --help: print the usage and do nothing else
   std::string song;    // the song file
   std::string out;     // the audio file to write (.wav or .flac)
+  // --stems: the folder for one file per track, written instead of out.
+  std::string stems;
   // Audio of more bytes than this is written as RF64, since a RIFF file cannot
   // hold 4 GB. Only tests lower it, to see RF64 files without writing 4 GB.
   int64_t largeFileBytes = kLargestRiffAudio;
@@ -56,8 +59,9 @@ const char* DescribeEncoding(AudioEncoding encoding);
 // neither.
 int TrackCountForTokens(long tokens);
 
-// The whole export. Returns 0, with a line for the user in summary, or
-// kRenderFailed with a one-line reason in error and no output file written.
+// The whole export, of the mix or of the stems. Returns 0, with a line for the
+// user in summary, or kRenderFailed with a one-line reason in error and no
+// output file written.
 int RunRender(const RenderOptions& options, std::string& summary, std::string& error);
 
 }  // namespace tessaloop

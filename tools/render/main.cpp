@@ -1,4 +1,5 @@
-// tessaloop-render: exports a song file to WAV or FLAC. See RenderSong.h.
+// tessaloop-render: exports a song file to WAV or FLAC, mixed or as stems. See
+// RenderSong.h.
 
 #include <csignal>
 #include <cstdio>
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  // Ctrl+C stops the render and removes the unfinished file.
+  // Ctrl+C stops the render and removes the unfinished files.
   std::signal(SIGINT, Interrupt);
   std::signal(SIGTERM, Interrupt);
   options.interrupted = &g_Interrupted;

@@ -210,7 +210,7 @@ void Editor::Frame() {
     display.DrawInt(kSongNumberX, kTitleTextY, m_SelectedSong);
     display.DrawString(kSongNameListX, kTitleTextY, m_Songs.names[m_SelectedSong]);
     if (input.m_KeyDelay == 0) {
-      const int32_t delay = QuarterSeconds(display.m_FramesPerSecond, 1);
+      const auto delay = static_cast<int32_t>(display.m_FramesPerSecond / 4);
       if (input.KeyDown(key::kLeft) && m_SelectedSong > 0) {
         m_SelectedSong = m_SelectedSong - 1;
         input.m_KeyDelay = delay;

@@ -6,7 +6,6 @@
 
 #include "display/Display.h"
 #include "editor/Editor.h"
-#include "editor/Layout.h"
 #include "input/InputState.h"
 #include "input/KeyCodes.h"
 #include "sound/Sequencer.h"
@@ -15,7 +14,7 @@ namespace tessaloop {
 
 void Editor::EnterName() {
   InputState& input = m_Input;
-  const int32_t delay = layout::QuarterSeconds(m_Display.m_FramesPerSecond, 1);
+  const auto delay = static_cast<int32_t>(m_Display.m_FramesPerSecond / 4);
 
   // The name is edited in a copy and handed to the song as one edit.
   char name[kMaxNameLength + 1] = {};

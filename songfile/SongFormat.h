@@ -53,6 +53,10 @@ struct SongReadNotes {
 // The file's text for the parts of a song a file holds. Names are written as
 // they stand.
 std::string FormatSong(const Song& song);
+// The text SaveSong writes for a song: FormatSong of it, with every comma
+// taken out of the palette paths (the log says so), since a comma would end
+// the path's token early.
+std::string SongFileText(const Song& song);
 
 // ---- Reading ----
 

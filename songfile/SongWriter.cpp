@@ -73,17 +73,7 @@ std::string FormatSong(const Song& song) {
   return out;
 }
 
-bool SaveSong(const Song& captured) {
-  const size_t nameLength = strnlen(captured.name, sizeof captured.name);
-  const std::string name(captured.name, nameLength);
-  const std::string path = std::string(kSongFolder) + "/" + name + kSongExtension;
-  WriteDebugLog("Saving Patch");
-  WriteDebugLog(path.c_str());
-  if (!UsableSongName(captured.name, nameLength)) {
-    WriteDebugLog(("Song not saved: \"" + name + "\" cannot be a file name").c_str());
-    return false;
-  }
-
+std::string SongFileText(const Song& captured) {
   // Large: on the heap rather than the stack.
   auto copy = std::make_unique<Song>(captured);
   Song& song = *copy;
@@ -108,6 +98,20 @@ bool SaveSong(const Song& captured) {
                         .c_str());
     }
   }
+  return FormatSong(song);
+}
+
+bool SaveSong(const Song& captured) {
+  const size_t nameLength = strnlen(captured.name, sizeof captured.name);
+  const std::string name(captured.name, nameLength);
+  const std::string path = std::string(kSongFolder) + "/" + name + kSongExtension;
+  WriteDebugLog("Saving Patch");
+  WriteDebugLog(path.c_str());
+  if (!UsableSongName(captured.name, nameLength)) {
+    WriteDebugLog(("Song not saved: \"" + name + "\" cannot be a file name").c_str());
+    return false;
+  }
+  const std::string text = SongFileText(captured);
 
   // The folder is the program's own; a fresh copy of the program has none yet.
   if (::mkdir(kSongFolder, 0777) != 0 && errno != EEXIST) {
@@ -117,7 +121,7 @@ bool SaveSong(const Song& captured) {
     return false;
   }
   std::string why;
-  if (!ReplaceFileContents(path, FormatSong(song), why)) {
+  if (!ReplaceFileContents(path, text, why)) {
     WriteDebugLog(("Song not saved: " + why).c_str());
     return false;
   }

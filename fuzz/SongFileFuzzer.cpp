@@ -1,10 +1,11 @@
 // Fuzzes the song loader: any bytes may be a song file.
 //
 // Every input is read from memory as a song of the program its length suits
-// (6 tracks when it holds more tokens than a 3-track song, else 3; unit tests
-// show each program refusing the other's songs). A refused file must say why.
-// An accepted one must hold only values within their ranges, survive a save
-// and a load unchanged, and be safe to put in place and play: it is applied to
+// (3 tracks up to a 3-track song with its session section and below a 6-track
+// song, else 6; unit tests show each program refusing the other's songs). A
+// refused file must say why. An accepted one must hold only values within
+// their ranges, survive a save and a load unchanged (its session section too,
+// when it has one), and be safe to put in place and play: it is applied to
 // a Sequencer whose palette has a display, so that the pictures the song names
 // are loaded into their slots with their sounds, the running song must then
 // hold the song's values, and the clock runs over its first pattern change.
@@ -19,6 +20,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -77,7 +79,33 @@ void MakePictures() {
   }
   for (; i < size; ++i)
     commas += data[i] == ',';
-  return commas > SongTokenCount(3) ? 6 : 3;
+  // A 3-track song with its session has more tokens than a 6-track song
+  // without one; the seeds hold both, the first with exactly its count.
+  const bool three = commas < SongTokenCount(6) || commas == SessionSongTokenCount(3);
+  return three ? 3 : 6;
+}
+
+void CheckCell(const CellSound& cell) {
+  for (float value : {cell.attack, cell.decay, cell.slideLength, cell.slide, cell.pan})
+    if (!(value >= kMinParameter && value <= kMaxParameter)) Fail("parameter out of range");
+  if (cell.octave < 0 || cell.octave > kMaxOctave) Fail("octave out of range");
+  if (cell.semitone < 0 || cell.semitone > kMaxSemitone) Fail("semitone out of range");
+  if (cell.slot < 0 || cell.slot > kMaxCellSlot) Fail("slot out of range");
+}
+
+// The tracks, song mode and name of a song read with its session.
+void CheckSessionRanges(const Song& song) {
+  for (int t = 0; t < song.trackCount; ++t) {
+    const SongTrack& track = song.tracks[t];
+    for (const CellSound& cell : track.cells)
+      CheckCell(cell);
+    for (int32_t pattern : {track.storedPattern, track.loadedPattern})
+      if (pattern < 0 || pattern >= kPatternCount) Fail("track pattern out of range");
+  }
+  if (song.name[kMaxNameLength] != '\0') Fail("song name not terminated");
+  for (const char* c = song.name; *c != '\0'; ++c)
+    if (!std::isalnum(static_cast<unsigned char>(*c)))
+      Fail("song name holds other than letters and digits");
 }
 
 void CheckRanges(const Song& song) {
@@ -85,15 +113,9 @@ void CheckRanges(const Song& song) {
     for (int p = 0; p < kArrangementLength; ++p)
       if (song.arrangement[t][p] < 0 || song.arrangement[t][p] >= kPatternCount)
         Fail("pattern number out of range");
-  for (const auto& pattern : song.bank) {
-    for (const CellSound& cell : pattern) {
-      for (float value : {cell.attack, cell.decay, cell.slideLength, cell.slide, cell.pan})
-        if (!(value >= kMinParameter && value <= kMaxParameter)) Fail("parameter out of range");
-      if (cell.octave < 0 || cell.octave > kMaxOctave) Fail("octave out of range");
-      if (cell.semitone < 0 || cell.semitone > kMaxSemitone) Fail("semitone out of range");
-      if (cell.slot < 0 || cell.slot > kMaxCellSlot) Fail("slot out of range");
-    }
-  }
+  for (const auto& pattern : song.bank)
+    for (const CellSound& cell : pattern)
+      CheckCell(cell);
   for (const auto& name : song.palette)
     if (name[kSlotNameLength - 1] != '\0') Fail("palette name not terminated");
   if (song.samplesPerStep < kMinSamplesPerStep || song.samplesPerStep > kMaxSamplesPerStep)
@@ -109,6 +131,18 @@ bool SameValues(const Song& a, const Song& b) {
          std::memcmp(a.bank, b.bank, sizeof a.bank) == 0 &&
          std::memcmp(a.palette, b.palette, sizeof a.palette) == 0 &&
          a.samplesPerStep == b.samplesPerStep;
+}
+
+// The session parts, value by value: a track has padding after its mute.
+bool SameSession(const Song& a, const Song& b) {
+  for (int t = 0; t < a.trackCount; ++t) {
+    const SongTrack& x = a.tracks[t];
+    const SongTrack& y = b.tracks[t];
+    if (std::memcmp(x.cells, y.cells, sizeof x.cells) != 0 || x.mute != y.mute ||
+        x.storedPattern != y.storedPattern || x.loadedPattern != y.loadedPattern)
+      return false;
+  }
+  return a.songMode == b.songMode && std::memcmp(a.name, b.name, sizeof a.name) == 0;
 }
 
 Palette& ThePalette() {
@@ -151,9 +185,10 @@ void CheckPalette(const Song& song) {
 }
 
 // What was put in place is what a capture of the running song gives back, value
-// for value: the arrangement, the bank and the tempo. (The palette, which may
-// hold the fallback, is CheckPalette's.)
-void CheckApplied(const Sequencer& seq, const Song& song) {
+// for value: the arrangement, the bank and the tempo, and with a session the
+// tracks, song mode and name. (The palette, which may hold the fallback, is
+// CheckPalette's.)
+void CheckApplied(const Sequencer& seq, const Song& song, bool session) {
   static auto captured = std::make_unique<Song>();
   seq.Capture(*captured);
   if (std::memcmp(captured->arrangement, song.arrangement,
@@ -162,6 +197,7 @@ void CheckApplied(const Sequencer& seq, const Song& song) {
   if (std::memcmp(captured->bank, song.bank, sizeof song.bank) != 0)
     Fail("the bank in place is not the song's");
   if (captured->samplesPerStep != song.samplesPerStep) Fail("the tempo in place is not the song's");
+  if (session && !SameSession(*captured, song)) Fail("the session in place is not the song's");
 }
 
 void PlayFirstPatternChange(Sequencer& seq) {
@@ -196,28 +232,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static auto reread = std::make_unique<Song>();
   const int tracks = TracksFor(data, size);
   std::string why;
-  if (!ReadSong(reinterpret_cast<const char*>(data), size, tracks, *song, why)) {
+  SongReadNotes read;
+  if (!ReadSong(reinterpret_cast<const char*>(data), size, tracks, *song, why, &read)) {
     if (why.empty()) Fail("refused without a reason");
     if (why.find('\n') != std::string::npos) Fail("reason of more than one line");
     return 0;
   }
   CheckRanges(*song);
+  if (read.session) CheckSessionRanges(*song);
 
   // Saved and loaded again, the song is the same to the byte. Where the song
   // read back holds the very values saved, its text is the saved text too
   // and need not be made again.
-  const std::string saved = FormatSong(*song);
+  std::string saved = FormatSong(*song);
+  if (read.session) saved += FormatSession(*song);
   SongReadNotes notes;
   if (!ReadSong(saved.data(), saved.size(), tracks, *reread, why, &notes))
     Fail("a saved song is refused");
   if (notes.clampedCount != 0) Fail("a saved song needed clamping");
-  if (!SameValues(*song, *reread) && FormatSong(*reread) != saved)
+  if (notes.session != read.session) Fail("a saved song's session came and went");
+  if (read.session) {
+    if (!SameSession(*song, *reread) && FormatSession(*reread) != FormatSession(*song))
+      Fail("a saved session changed on loading");
+  }
+  if (!SameValues(*song, *reread) && FormatSong(*reread) != FormatSong(*song))
     Fail("a saved song changed on loading");
 
   Sequencer& seq = SequencerFor(tracks);
-  seq.Apply(*song, SongParts::kFile);
+  seq.Apply(*song, read.session ? SongParts::kAll : SongParts::kFile);
   CheckPalette(*song);
-  CheckApplied(seq, *song);
+  CheckApplied(seq, *song, read.session);
   PlayFirstPatternChange(seq);
   return 0;
 }

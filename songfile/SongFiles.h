@@ -20,12 +20,28 @@ constexpr int kListNameLength = 32;
 // when it cannot.
 bool SaveSong(const Song& song);
 
+// The recovery copy of everything the user has: "songs/" + this + ".tlp". The
+// name holds '-', which the name tab cannot type, so no song saved by name
+// ever overwrites it.
+constexpr const char* kSessionSongName = "last-session";
+
+// Writes the whole song, its session section included, to the recovery copy,
+// replacing the old copy whole or not at all. Meant to run often (after
+// changes, on exit) and from any thread, given a Song of its own: it shares
+// nothing but the file, and writes the debug log only when it fails (one line
+// with the reason, also in why when given). False when the copy was not
+// written.
+bool SaveSessionSong(const Song& song, std::string* why = nullptr);
+
 // Loads a song file from any path into the running song: the whole file is
-// read and checked first, and only a whole, valid song is put in place (its
-// arrangement, bank, palette and tempo; Sequencer::Apply). A refused file
-// changes nothing, and whyRefused (when given) says why. True when the song
-// was loaded.
-bool LoadSongFile(Sequencer& seq, const char* path, std::string* whyRefused = nullptr);
+// read and checked first, and only a whole, valid song is put in place
+// (Sequencer::Apply): its arrangement, bank, palette and tempo, and when the
+// file holds a session, everything (the tracks' steps, mutes and patterns,
+// the song mode and the name), with restored (when given) set to say so. A
+// refused file changes nothing, and whyRefused (when given) says why. True
+// when the song was loaded.
+bool LoadSongFile(Sequencer& seq, const char* path, std::string* whyRefused = nullptr,
+                  bool* restored = nullptr);
 
 // A folder's matching file names in the order the folder yields them, then
 // "none" in every entry left.

@@ -15,7 +15,8 @@
 
 namespace tessaloop {
 
-bool LoadSongFile(Sequencer& seq, const char* path, std::string* whyRefused) {
+bool LoadSongFile(Sequencer& seq, const char* path, std::string* whyRefused, bool* restored) {
+  if (restored != nullptr) *restored = false;
   WriteDebugLog("-----------");
   WriteDebugLog("Loading seq");
   WriteDebugLog(path);
@@ -34,7 +35,11 @@ bool LoadSongFile(Sequencer& seq, const char* path, std::string* whyRefused) {
                    " brought into 0.01-0.99, the first: " + notes.firstClamped)
                       .c_str());
   }
-  seq.Apply(*song, SongParts::kFile);
+  // A file with a session is the recovery copy of everything the user had:
+  // it brings back the tracks, mutes, song mode and name too.
+  if (notes.session) WriteDebugLog("The song holds a session: restoring its tracks too");
+  seq.Apply(*song, notes.session ? SongParts::kAll : SongParts::kFile);
+  if (restored != nullptr) *restored = notes.session;
   return true;
 }
 

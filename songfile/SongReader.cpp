@@ -12,6 +12,7 @@
 #include <string>
 
 #include "songfile/SongFormat.h"
+#include "sound/PicturePath.h"
 #include "sound/Sequencer.h"
 
 namespace tessaloop {
@@ -149,12 +150,23 @@ const char* const kCellValueNames[kCellTokenCount] = {
     "attack", "decay", "slide length", "slide", "octave", "semitone", "pan", "slot",
 };
 
+const char* const kTrackValueNames[3] = {"mute", "stored pattern", "loaded pattern"};
+
 // Where in the song a token belongs, for the messages.
 struct TokenPlace {
-  enum Section { kArrangement, kBank, kPalette, kTempo } section = kArrangement;
+  enum Section {
+    kArrangement,
+    kBank,
+    kPalette,
+    kTempo,
+    kTrackCell,     // a track's step in the session section
+    kTrackPattern,  // a track's mute and patterns (value 0-2)
+    kSongMode,
+    kSongName,
+  } section = kArrangement;
   int first = 0;   // track, pattern or slot
   int second = 0;  // position or cell
-  int value = 0;   // which of a cell's eight values
+  int value = 0;   // which of a cell's eight values, or of a track's three
 
   std::string Describe() const {
     switch (section) {
@@ -167,6 +179,15 @@ struct TokenPlace {
         return "palette slot " + std::to_string(first);
       case kTempo:
         return "tempo";
+      case kTrackCell:
+        return "track " + std::to_string(first) + " cell " + std::to_string(second) + " " +
+               kCellValueNames[value];
+      case kTrackPattern:
+        return "track " + std::to_string(first) + " " + kTrackValueNames[value];
+      case kSongMode:
+        return "song mode";
+      case kSongName:
+        return "song name";
     }
     return "";
   }
@@ -185,6 +206,15 @@ class SongParser {
   bool Integer(int32_t low, int32_t high, const char* what, int32_t& out);
   bool Parameter(float& out);
   bool Name(char (&field)[kSlotNameLength]);
+  bool Cell(CellSound& cell);
+  bool SongName(char (&name)[kMaxNameLength + 1]);
+
+  // After the tempo: a session section, nothing, or a reason to refuse.
+  bool ReadAfterTempo(Song& song, std::string& why);
+  bool ReadSession(Song& song, std::string& why);
+  // What follows the last token the reader takes: nothing but white space
+  // may. The count of the commas found is added to extra.
+  bool TextAfterEnd(long& extra);
 
   // Keeps the first problem found; reading goes on so that the token count
   // is known, which tells a file of another program from a damaged one. The
@@ -196,6 +226,7 @@ class SongParser {
       m_Problem = "token " + std::to_string(m_Tokens) + " (" + m_Place.Describe() + ") " + what();
   }
   std::string CountProblem(long total, bool textAfterLast) const;
+  std::string OtherProgram(long total) const;
 
   CharSource& m_Source;
   const int m_TrackCount;
@@ -266,16 +297,83 @@ bool SongParser::Name(char (&field)[kSlotNameLength]) {
   return true;
 }
 
+bool SongParser::Cell(CellSound& cell) {
+  m_Place.value = 0;
+  if (!Parameter(cell.attack)) return false;
+  m_Place.value = 1;
+  if (!Parameter(cell.decay)) return false;
+  m_Place.value = 2;
+  if (!Parameter(cell.slideLength)) return false;
+  m_Place.value = 3;
+  if (!Parameter(cell.slide)) return false;
+  m_Place.value = 4;
+  if (!Integer(0, kMaxOctave, "octave", cell.octave)) return false;
+  m_Place.value = 5;
+  if (!Integer(0, kMaxSemitone, "semitone", cell.semitone)) return false;
+  m_Place.value = 6;
+  if (!Parameter(cell.pan)) return false;
+  m_Place.value = 7;
+  return Integer(0, kMaxCellSlot, "slot", cell.slot);
+}
+
+// The name as the name tab types it: letters and digits, at most twelve, or
+// none. It becomes a file name when saved, so nothing else may pass.
+bool SongParser::SongName(char (&name)[kMaxNameLength + 1]) {
+  char field[kSlotNameLength];
+  const TokenStatus status = ReadName(m_Source, field);
+  if (status == TokenStatus::kEndOfFile) return false;
+  ++m_Tokens;
+  const size_t length = strnlen(field, sizeof field);
+  if (status == TokenStatus::kNulByte) {
+    Problem([] { return std::string("holds a NUL byte, not a letter or digit"); });
+    return true;
+  }
+  if (status == TokenStatus::kTooLong || length > static_cast<size_t>(kMaxNameLength)) {
+    Problem([] { return "is longer than " + std::to_string(kMaxNameLength) + " characters"; });
+    return true;
+  }
+  for (size_t i = 0; i < length; ++i) {
+    const unsigned char c = static_cast<unsigned char>(field[i]);
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) continue;
+    Problem([c] {
+      char shown[8];
+      if (c > 0x20 && c < 0x7F) {
+        std::snprintf(shown, sizeof shown, "'%c'", c);
+      } else {
+        std::snprintf(shown, sizeof shown, "\\x%02x", c);
+      }
+      return "holds " + std::string(shown) + ", not a letter or digit";
+    });
+    return true;
+  }
+  std::memset(name, 0, sizeof name);
+  std::memcpy(name, field, length);
+  return true;
+}
+
+// A song of the other program, with or without a session.
+std::string SongParser::OtherProgram(long total) const {
+  for (int tracks : kProgramTrackCounts) {
+    if (tracks == m_TrackCount) continue;
+    if (total == SongTokenCount(tracks)) {
+      return "it is a song of a " + std::to_string(tracks) + "-track program (" +
+             std::to_string(total) + " tokens; this program's songs have " +
+             std::to_string(SongTokenCount(m_TrackCount)) + ")";
+    }
+    if (total == SessionSongTokenCount(tracks)) {
+      return "it is a song with a session of a " + std::to_string(tracks) + "-track program (" +
+             std::to_string(total) + " tokens; this program's have " +
+             std::to_string(SessionSongTokenCount(m_TrackCount)) + ")";
+    }
+  }
+  return "";
+}
+
 std::string SongParser::CountProblem(long total, bool textAfterLast) const {
   const long expected = SongTokenCount(m_TrackCount);
   if (!textAfterLast) {
-    for (int tracks : kProgramTrackCounts) {
-      if (tracks != m_TrackCount && total == SongTokenCount(tracks)) {
-        return "it is a song of a " + std::to_string(tracks) + "-track program (" +
-               std::to_string(total) + " tokens; this program's songs have " +
-               std::to_string(expected) + ")";
-      }
-    }
+    std::string other = OtherProgram(total);
+    if (!other.empty()) return other;
   }
   if (total < expected) {
     return "the file ends after " + std::to_string(total) + " of " + std::to_string(expected) +
@@ -304,25 +402,9 @@ bool SongParser::Read(Song& song, std::string& why) {
     m_Place.section = TokenPlace::kBank;
     for (int n = 0; n < kPatternCount; ++n) {
       for (int c = 0; c < kStepsPerPattern; ++c) {
-        CellSound& cell = song.bank[n][c];
         m_Place.first = n;
         m_Place.second = c;
-        m_Place.value = 0;
-        if (!Parameter(cell.attack)) return;
-        m_Place.value = 1;
-        if (!Parameter(cell.decay)) return;
-        m_Place.value = 2;
-        if (!Parameter(cell.slideLength)) return;
-        m_Place.value = 3;
-        if (!Parameter(cell.slide)) return;
-        m_Place.value = 4;
-        if (!Integer(0, kMaxOctave, "octave", cell.octave)) return;
-        m_Place.value = 5;
-        if (!Integer(0, kMaxSemitone, "semitone", cell.semitone)) return;
-        m_Place.value = 6;
-        if (!Parameter(cell.pan)) return;
-        m_Place.value = 7;
-        if (!Integer(0, kMaxCellSlot, "slot", cell.slot)) return;
+        if (!Cell(song.bank[n][c])) return;
       }
     }
     m_Place.section = TokenPlace::kPalette;
@@ -345,8 +427,10 @@ bool SongParser::Read(Song& song, std::string& why) {
     return false;
   }
 
-  // Nothing but white space may follow the last token.
-  long extra = 0;
+  return ReadAfterTempo(song, why);
+}
+
+bool SongParser::TextAfterEnd(long& extra) {
   bool textAfterLast = false;
   for (int c = m_Source.Get(); c != EOF; c = m_Source.Get()) {
     if (c == ',') {
@@ -356,14 +440,117 @@ bool SongParser::Read(Song& song, std::string& why) {
       textAfterLast = true;
     }
   }
-  if (extra > 0 || textAfterLast) {
-    why = CountProblem(m_Tokens + extra, textAfterLast);
+  return textAfterLast;
+}
+
+bool SongParser::ReadAfterTempo(Song& song, std::string& why) {
+  // The token after the tempo, if any, read whole (as a name is) to tell the
+  // session's word from anything else.
+  char word[kSlotNameLength] = {};
+  size_t length = 0;
+  bool sawNul = false;
+  const TokenStatus status = m_Source.ReadToken(word, kNameTokenLimit, length, sawNul);
+  if (m_Source.Failed()) {
+    why = "the file cannot be read";
+    return false;
+  }
+  if (status == TokenStatus::kEndOfFile) {
+    // Nothing but white space may follow the last token.
+    if (length > 0) {
+      why = CountProblem(m_Tokens, true);
+      return false;
+    }
+    if (!m_Problem.empty()) {
+      why = m_Problem;
+      return false;
+    }
+    return true;
+  }
+  ++m_Tokens;
+  const bool isSessionWord = status == TokenStatus::kOk && !sawNul &&
+                             length == std::strlen(kSessionWord) &&
+                             std::memcmp(word, kSessionWord, length) == 0;
+  if (isSessionWord) return ReadSession(song, why);
+
+  long extra = 0;
+  const bool textAfterLast = TextAfterEnd(extra);
+  const long total = m_Tokens + extra;
+  if (!textAfterLast && total == SessionSongTokenCount(m_TrackCount) &&
+      OtherProgram(total).empty()) {
+    // As long as a song with a session: the word is what is wrong.
+    word[length] = '\0';
+    const std::string shown = status != TokenStatus::kOk ? "a token longer than the word"
+                              : sawNul                   ? "a token holding a NUL byte"
+                                                         : PrintablePath(word);
+    why = "token " + std::to_string(m_Tokens) + " is " + shown + ", not the word " + kSessionWord;
+    return false;
+  }
+  why = CountProblem(total, textAfterLast);
+  return false;
+}
+
+bool SongParser::ReadSession(Song& song, std::string& why) {
+  const long start = m_Tokens - 1;  // tokens before the word
+  const long expected = SessionTokenCount(m_TrackCount);
+  bool complete = false;
+  [&] {
+    for (int t = 0; t < m_TrackCount; ++t) {
+      SongTrack& track = song.tracks[t];
+      m_Place.section = TokenPlace::kTrackCell;
+      m_Place.first = t;
+      for (int c = 0; c < kStepsPerPattern; ++c) {
+        m_Place.second = c;
+        if (!Cell(track.cells[c])) return;
+      }
+      m_Place.section = TokenPlace::kTrackPattern;
+      int32_t mute = 0;
+      m_Place.value = 0;
+      if (!Integer(0, 1, "mute", mute)) return;
+      track.mute = mute != 0;
+      m_Place.value = 1;
+      if (!Integer(0, kPatternCount - 1, "pattern number", track.storedPattern)) return;
+      m_Place.value = 2;
+      if (!Integer(0, kPatternCount - 1, "pattern number", track.loadedPattern)) return;
+    }
+    m_Place.section = TokenPlace::kSongMode;
+    int32_t songMode = 0;
+    if (!Integer(0, 1, "song mode", songMode)) return;
+    song.songMode = songMode != 0;
+    m_Place.section = TokenPlace::kSongName;
+    if (!SongName(song.name)) return;
+    complete = true;
+  }();
+
+  if (m_Source.Failed()) {
+    why = "the file cannot be read";
+    return false;
+  }
+  if (!complete) {
+    why = "the session section ends after " + std::to_string(m_Tokens - start) + " of " +
+          std::to_string(expected) + " tokens";
+    return false;
+  }
+  long extra = 0;
+  const bool textAfterLast = TextAfterEnd(extra);
+  if (m_Source.Failed()) {
+    why = "the file cannot be read";
+    return false;
+  }
+  if (extra > 0) {
+    why = "the file has " + std::to_string(m_Tokens + extra) +
+          " tokens; this program's songs with a session have " +
+          std::to_string(SessionSongTokenCount(m_TrackCount));
+    return false;
+  }
+  if (textAfterLast) {
+    why = "the file has text after its last token";
     return false;
   }
   if (!m_Problem.empty()) {
     why = m_Problem;
     return false;
   }
+  m_Notes.session = true;
   return true;
 }
 

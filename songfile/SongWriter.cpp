@@ -45,41 +45,29 @@ bool UsableSongName(const char* name, size_t length) {
   return true;
 }
 
-}  // namespace
-
-std::string FormatSong(const Song& song) {
-  std::string out;
-  out.reserve(static_cast<size_t>(SongTokenCount(song.trackCount)) * 4 + 256);
-  for (int t = 0; t < song.trackCount; ++t)
-    for (int p = 0; p < kArrangementLength; ++p)
-      AppendInteger(out, song.arrangement[t][p]);
-  for (const auto& pattern : song.bank) {
-    for (const CellSound& cell : pattern) {
-      AppendReal(out, cell.attack);
-      AppendReal(out, cell.decay);
-      AppendReal(out, cell.slideLength);
-      AppendReal(out, cell.slide);
-      AppendInteger(out, cell.octave);
-      AppendInteger(out, cell.semitone);
-      AppendReal(out, cell.pan);
-      AppendInteger(out, cell.slot);
-    }
-  }
-  for (const auto& name : song.palette) {
-    out.append(name, strnlen(name, kSlotNameLength));
-    out.push_back(',');
-  }
-  AppendInteger(out, song.samplesPerStep);
-  return out;
+void AppendCell(std::string& out, const CellSound& cell) {
+  AppendReal(out, cell.attack);
+  AppendReal(out, cell.decay);
+  AppendReal(out, cell.slideLength);
+  AppendReal(out, cell.slide);
+  AppendInteger(out, cell.octave);
+  AppendInteger(out, cell.semitone);
+  AppendReal(out, cell.pan);
+  AppendInteger(out, cell.slot);
 }
 
-std::string SongFileText(const Song& captured) {
+bool IsAsciiLetterOrDigit(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// The song's text with every comma taken out of the palette paths, since a
+// comma would end the path's token early. The recovery copy is written every
+// few seconds, so only a save the user asked for says so in the log.
+std::string TextWithoutCommas(const Song& captured, bool logDropped) {
   // Large: on the heap rather than the stack.
   auto copy = std::make_unique<Song>(captured);
   Song& song = *copy;
   for (int i = 0; i < kSavedSlotCount; ++i) {
-    // A comma would split the name into two tokens and make the file
-    // unreadable; no listed bitmap has one, but a path is kept safe anyway.
     char* target = song.palette[i];
     const char* source = captured.palette[i];
     size_t length = 0;
@@ -92,13 +80,66 @@ std::string SongFileText(const Song& captured) {
       target[length++] = source[k];
     }
     std::memset(target + length, 0, kSlotNameLength - length);
-    if (dropped) {
+    if (dropped && logDropped) {
       WriteDebugLog(("Saving slot " + std::to_string(kFirstSavedSlot + i) + " as " + target +
                      ": a path cannot hold a comma")
                         .c_str());
     }
   }
   return FormatSong(song);
+}
+
+// The program's own folder; a fresh copy of the program has none yet.
+bool MakeSongFolder(std::string& why) {
+  if (::mkdir(kSongFolder, 0777) == 0 || errno == EEXIST) return true;
+  why = std::string("cannot create the folder ") + kSongFolder + ": " + std::strerror(errno);
+  return false;
+}
+
+}  // namespace
+
+std::string FormatSong(const Song& song) {
+  std::string out;
+  out.reserve(static_cast<size_t>(SongTokenCount(song.trackCount)) * 4 + 256);
+  for (int t = 0; t < song.trackCount; ++t)
+    for (int p = 0; p < kArrangementLength; ++p)
+      AppendInteger(out, song.arrangement[t][p]);
+  for (const auto& pattern : song.bank)
+    for (const CellSound& cell : pattern)
+      AppendCell(out, cell);
+  for (const auto& name : song.palette) {
+    out.append(name, strnlen(name, kSlotNameLength));
+    out.push_back(',');
+  }
+  AppendInteger(out, song.samplesPerStep);
+  return out;
+}
+
+std::string SongFileText(const Song& captured) {
+  return TextWithoutCommas(captured, true);
+}
+
+std::string FormatSession(const Song& song) {
+  std::string out;
+  const int tracks = song.trackCount < 0            ? 0
+                     : song.trackCount > kMaxTracks ? kMaxTracks
+                                                    : song.trackCount;
+  out.reserve(static_cast<size_t>(SessionTokenCount(tracks)) * 4 + 32);
+  out.append(kSessionWord);
+  out.push_back(',');
+  for (int t = 0; t < tracks; ++t) {
+    const SongTrack& track = song.tracks[t];
+    for (const CellSound& cell : track.cells)
+      AppendCell(out, cell);
+    AppendInteger(out, track.mute ? 1 : 0);
+    AppendInteger(out, track.storedPattern);
+    AppendInteger(out, track.loadedPattern);
+  }
+  AppendInteger(out, song.songMode ? 1 : 0);
+  for (size_t i = 0; i < static_cast<size_t>(kMaxNameLength) && song.name[i] != '\0'; ++i)
+    if (IsAsciiLetterOrDigit(song.name[i])) out.push_back(song.name[i]);
+  out.push_back(',');
+  return out;
 }
 
 bool SaveSong(const Song& captured) {
@@ -113,19 +154,26 @@ bool SaveSong(const Song& captured) {
   }
   const std::string text = SongFileText(captured);
 
-  // The folder is the program's own; a fresh copy of the program has none yet.
-  if (::mkdir(kSongFolder, 0777) != 0 && errno != EEXIST) {
-    WriteDebugLog((std::string("Song not saved: cannot create the folder ") + kSongFolder + ": " +
-                   std::strerror(errno))
-                      .c_str());
-    return false;
-  }
   std::string why;
-  if (!ReplaceFileContents(path, text, why)) {
+  if (!MakeSongFolder(why) || !ReplaceFileContents(path, text, why)) {
     WriteDebugLog(("Song not saved: " + why).c_str());
     return false;
   }
   return true;
+}
+
+bool SaveSessionSong(const Song& song, std::string* whyNotSaved) {
+  std::string why;
+  if (song.trackCount < 1 || song.trackCount > kMaxTracks) {
+    why = "a song of " + std::to_string(song.trackCount) + " tracks";
+  } else {
+    const std::string path = std::string(kSongFolder) + "/" + kSessionSongName + kSongExtension;
+    const std::string text = TextWithoutCommas(song, false) + FormatSession(song);
+    if (MakeSongFolder(why) && ReplaceFileContents(path, text, why)) return true;
+  }
+  WriteDebugLog(("Recovery song not saved: " + why).c_str());
+  if (whyNotSaved != nullptr) *whyNotSaved = why;
+  return false;
 }
 
 }  // namespace tessaloop

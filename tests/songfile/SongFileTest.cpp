@@ -14,6 +14,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "base/BmpWriter.h"
 #include "base/DebugLog.h"
@@ -372,6 +373,202 @@ TEST_F(SongFileTest, ListingsHoldFortyMatchingNamesInTheFoldersOrder) {
   fs::remove_all("userbitmaps");
   ListUserBitmaps(bitmaps);  // a listing starts its counts anew
   EXPECT_TRUE(bitmaps.count == 0 && bitmaps.leftOut == 0 && !bitmaps.overflowed);
+}
+
+// ---- The recovery copy: songs with a session section ----
+
+constexpr size_t kSession = kTempo + 1;  // the session's word in a 3-track song
+constexpr const char* kRecovery = "songs/last-session.tlp";
+
+// The token of a track's value in a 3-track session file: a cell's value 0-7,
+// or (cell 16) its mute and patterns 0-2.
+size_t TrackToken(int track, int cell, int value) {
+  return kSession + 1 + static_cast<size_t>(track * 131 + cell * 8 + value);
+}
+
+class SessionSongTest : public SongFileTest {
+ protected:
+  std::unique_ptr<Song> SessionSong(int tracks, int seed);
+};
+
+// A rich song in which every session value differs from a fresh program's.
+std::unique_ptr<Song> SessionSongTest::SessionSong(int tracks, int seed) {
+  WriteFile("songs/Rich.tlp", RichText(tracks, seed));
+  auto seq = Quiet(tracks);
+  EXPECT_TRUE(LoadSongFile(*seq, "songs/Rich.tlp"));
+  auto song = std::make_unique<Song>();
+  seq->Capture(*song);
+  const float reals[] = {0.01f, 0.99f, 0.015625f, 0.984375f, 0.1f, 0.7f, 0.328125f};
+  for (int t = 0; t < tracks; ++t) {
+    SongTrack& track = song->tracks[t];
+    for (int c = 0; c < kStepsPerPattern; ++c) {
+      const int k = t * 16 + c + seed;
+      track.cells[c] = {reals[k % 7], reals[(k + 1) % 7], reals[(k + 2) % 7], reals[(k + 3) % 7],
+                        4 + k % 7,    1 + k % 11,         reals[(k + 4) % 7], 1 + k % 21};
+    }
+    track.mute = true;
+    track.storedPattern = (t + seed) % 24;
+    track.loadedPattern = 25 + t % 2;
+  }
+  song->songMode = true;
+  std::memset(song->name, 0, sizeof song->name);  // as a capture has it
+  std::strcpy(song->name, tracks == 3 ? "Recovered3" : "LastOf6Mine");
+  return song;
+}
+
+TEST_F(SessionSongTest, SessionSongsComeBackWholeAndPlainSongsLeaveTheTracksAlone) {
+  for (int tracks : {3, 6}) {
+    const auto song = SessionSong(tracks, tracks);
+    fs::remove_all("songs");  // the folder is made
+    WriteFile(kDebugLogPath, "");
+    ASSERT_TRUE(SaveSessionSong(*song));
+    EXPECT_EQ(ReadFile(kDebugLogPath), "") << "a recovery save that succeeds writes no log";
+    const std::string text = ReadFile(kRecovery);
+    EXPECT_EQ(text, SongFileText(*song) + FormatSession(*song));
+    EXPECT_EQ(static_cast<long>(Tokens(text).size()), SessionSongTokenCount(tracks));
+    EXPECT_EQ(Tokens(text).at(static_cast<size_t>(SongTokenCount(tracks))), "session");
+
+    auto read = std::make_unique<Song>();
+    SongReadNotes notes;
+    std::string why;
+    ASSERT_TRUE(ReadSongFile(kRecovery, tracks, *read, why, &notes)) << why;
+    EXPECT_TRUE(notes.session);
+    EXPECT_TRUE(*read == *song) << tracks;
+
+    auto seq = Quiet(tracks);
+    bool restored = false;
+    ASSERT_TRUE(LoadSongFile(*seq, kRecovery, nullptr, &restored));
+    EXPECT_TRUE(restored);
+    auto captured = std::make_unique<Song>();
+    seq->Capture(*captured);
+    EXPECT_TRUE(*captured == *song) << tracks;
+
+    // A plain song over it: its own parts in place, the tracks, mutes, song
+    // mode and name kept.
+    WriteFile("songs/Plain.tlp", RichText(tracks, 9));
+    ASSERT_TRUE(LoadSongFile(*seq, "songs/Plain.tlp", nullptr, &restored));
+    EXPECT_FALSE(restored);
+    seq->Capture(*captured);
+    EXPECT_EQ(FormatSong(*captured), RichText(tracks, 9));
+    EXPECT_EQ(FormatSession(*captured), FormatSession(*song));
+    ASSERT_TRUE(ReadSongFile("songs/Plain.tlp", tracks, *read, why, &notes));
+    EXPECT_FALSE(notes.session);
+  }
+
+  // What a hand edit or an odd name turns into: a clamped step parameter is
+  // noted as the bank's are, a name is written with its letters and digits.
+  auto song = SessionSong(3, 1);
+  std::strcpy(song->name, "a-b c");
+  const std::string session = FormatSession(*song);
+  EXPECT_EQ(session.substr(session.size() - 7), ",1,abc,");
+  std::string text = Edited(Tokens(SongFileText(*song) + session), {{TrackToken(1, 2, 3), "0"}});
+  auto read = std::make_unique<Song>();
+  SongReadNotes notes;
+  std::string why;
+  ASSERT_TRUE(ReadSong(text.data(), text.size(), 3, *read, why, &notes)) << why;
+  EXPECT_EQ(notes.firstClamped, "track 1 cell 2 slide 0");
+  EXPECT_EQ(read->tracks[1].cells[2].slide, kMinParameter);
+}
+
+// Anything after the tempo that is not a whole, valid session is refused,
+// with the token named, and the running song (its tracks too) stays as it was.
+TEST_F(SessionSongTest, DamagedSessionSectionsAreRefusedWholeChangingNothing) {
+  const auto saved = SessionSong(3, 5);
+  const std::string good = SongFileText(*saved) + FormatSession(*saved);
+  const std::vector<std::string> tokens = Tokens(good);
+  auto seq = Quiet(3);
+  WriteFile("songs/Other.tlp", good);
+  ASSERT_TRUE(LoadSongFile(*seq, "songs/Other.tlp"));
+  seq->SetName("State");
+  seq->SetMute(0, false);
+  auto before = std::make_unique<Song>(), after = std::make_unique<Song>();
+  seq->Capture(*before);
+
+  auto with = [&](size_t k, const std::string& token) { return Edited(tokens, {{k, token}}); };
+  auto first = [&](size_t k) {
+    return Edited(std::vector<std::string>(tokens.begin(), tokens.begin() + k), {});
+  };
+  auto number = [](size_t k) { return "token " + std::to_string(k + 1) + " "; };
+  const size_t name = tokens.size() - 1, mode = name - 1;
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {with(kSession, "sesion"), "token 3778 is \"sesion\", not the word session"},
+      {with(kSession, "5"), "token 3778 is \"5\", not the word session"},
+      {first(kSession + 1), "the session section ends after 1 of 396 tokens"},
+      {first(kSession + 100), "the session section ends after 100 of 396 tokens"},
+      {first(name), "the session section ends after 395 of 396 tokens"},
+      {with(TrackToken(2, 5, 7), "99"),
+       number(TrackToken(2, 5, 7)) + "(track 2 cell 5 slot) holds slot 99, outside 0-21"},
+      {with(TrackToken(0, 0, 0), "nan"), "(track 0 cell 0 attack) is not a finite number: nan"},
+      {with(TrackToken(1, 15, 4), "11"), "(track 1 cell 15 octave) holds octave 11, outside 0-10"},
+      {with(TrackToken(1, 16, 0), "2"), "(track 1 mute) holds mute 2, outside 0-1"},
+      {with(TrackToken(0, 16, 1), "27"), "(track 0 stored pattern) holds pattern number 27"},
+      {with(TrackToken(2, 16, 2), "-1"), "(track 2 loaded pattern) holds pattern number -1"},
+      {with(mode, "2"), number(mode) + "(song mode) holds song mode 2, outside 0-1"},
+      {with(name, "a/b"), number(name) + "(song name) holds '/', not a letter or digit"},
+      {with(name, "last-session"), "(song name) holds '-'"},
+      {with(name, "ab\x01"), "(song name) holds \\x01"},
+      {with(name, std::string("ab\0c", 4)), "(song name) holds a NUL byte"},
+      {with(name, "ThirteenChars"), "(song name) is longer than 12 characters"},
+      {with(name, std::string(40, 'n')), "(song name) is longer than 12 characters"},
+      {good + "5,", "the file has 4174 tokens; this program's songs with a session have 4173"},
+      {good + "5", "the file has text after its last token"},
+      {SongFileText(*SessionSong(6, 2)) + FormatSession(*SessionSong(6, 2)),
+       "a song with a session of a 6-track program (4869 tokens; this program's have 4173)"},
+  };
+  for (const auto& [text, reason] : cases) {
+    WriteFile("songs/Bad.tlp", text);
+    WriteFile(kDebugLogPath, "");
+    std::string why;
+    bool restored = true;
+    EXPECT_FALSE(LoadSongFile(*seq, "songs/Bad.tlp", &why, &restored));
+    EXPECT_FALSE(restored);
+    EXPECT_NE(why.find(reason), std::string::npos) << "why: " << why << "\nwanted: " << reason;
+    EXPECT_EQ(LogLines("Song not loaded: "), std::vector<std::string>{"Song not loaded: " + why});
+    seq->Capture(*after);
+    ASSERT_TRUE(*after == *before) << why;
+  }
+
+  std::string why;
+  EXPECT_FALSE(LoadSongFile(*Quiet(6), "songs/Other.tlp", &why));
+  EXPECT_NE(why.find("a song with a session of a 3-track program (4173 tokens; this program's "
+                     "have 4869)"),
+            std::string::npos)
+      << why;
+}
+
+// The recovery copy is written from a thread of its own, here two at once:
+// the file is always one whole song, and no temporary stays behind. A save
+// that fails says why in one log line.
+TEST_F(SessionSongTest, RecoverySavesFromThreadsAreWholeAndFailuresAreLogged) {
+  const auto a = SessionSong(3, 1), b = SessionSong(3, 2);
+  fs::remove("songs/Rich.tlp");
+  std::vector<std::thread> savers;
+  int failed[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    savers.emplace_back([&, i] {
+      for (int n = 0; n < 20; ++n)
+        failed[i] += SaveSessionSong(i == 0 ? *a : *b) ? 0 : 1;
+    });
+  }
+  for (std::thread& saver : savers)
+    saver.join();
+  EXPECT_EQ(failed[0] + failed[1], 0);
+  const std::string text = ReadFile(kRecovery);
+  EXPECT_TRUE(text == SongFileText(*a) + FormatSession(*a) ||
+              text == SongFileText(*b) + FormatSession(*b));
+  EXPECT_EQ(std::distance(fs::directory_iterator("songs"), {}), 1);
+
+  auto empty = std::make_unique<Song>();
+  fs::remove(kRecovery);
+  fs::create_directory(kRecovery);
+  for (const auto& [song, reason] : std::vector<std::pair<const Song*, std::string>>{
+           {a.get(), "songs/last-session.tlp is a folder"}, {empty.get(), "a song of 0 tracks"}}) {
+    WriteFile(kDebugLogPath, "");
+    std::string why;
+    EXPECT_FALSE(SaveSessionSong(*song, &why));
+    EXPECT_EQ(why, reason);
+    EXPECT_EQ(LogLines(""), std::vector<std::string>{"Recovery song not saved: " + reason});
+  }
 }
 
 // A 210 x 210 bitmap whose every blue byte is blue, and the sample it makes.

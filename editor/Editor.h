@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "history/UndoHistory.h"
 #include "songfile/SongFiles.h"
 #include "sound/Cell.h"
 
@@ -31,6 +32,7 @@ class Editor {
 
   Sequencer& Seq() { return m_Seq; }
   const Sequencer& Seq() const { return m_Seq; }
+  UndoHistory& History() { return m_History; }
   Display& GetDisplay() { return m_Display; }
   InputState& Input() { return m_Input; }
   const InputState& Input() const { return m_Input; }
@@ -65,8 +67,30 @@ class Editor {
   // the save leaves the name tab, so the note says where the song went. Gone
   // as soon as the name may change (the name tab opened, a song loaded).
   int32_t m_SavedNoteFrames = 0;
+  // Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo: when pressed and then,
+  // while held, about four times a second. The shortcut held at the last
+  // frame (-1 undo, +1 redo, 0 none) and the frames left until it repeats.
+  int32_t m_UndoKeyHeld = 0;
+  int32_t m_UndoRepeatIn = 0;
+  // The keys and buttons down at the last frame: a key or button that goes
+  // down ends the gesture before it, so that one press is one undo step.
+  uint8_t m_KeysLastFrame[256] = {};
+  uint8_t m_ButtonsLastFrame[4] = {};
+  // A line in the bottom bar's free part (what was undone, an export's
+  // progress and end) and the frames it stays.
+  char m_Status[48] = {};
+  int32_t m_StatusFrames = 0;
+
+  // Shows a line in the status place for two seconds.
+  void ShowStatus(const char* text);
 
  private:
+  // Right after the input is read: gesture boundaries, and the Ctrl
+  // shortcuts, which take the letter keys from everything else.
+  void Shortcuts();
+  // At the end of the frame: a gesture ends where nothing is held any more.
+  void EndOfFrame();
+  void DrawStatus();
   void LowerPanel();
   void EnterName();
   // Saves the song under its name (Return in tab 7).
@@ -78,6 +102,7 @@ class Editor {
   Sequencer& m_Seq;
   Display& m_Display;
   InputState& m_Input;
+  UndoHistory m_History;
 };
 
 }  // namespace tessaloop

@@ -46,7 +46,7 @@ const TabArea& TabAreaOf(int tab) {
 }  // namespace
 
 Editor::Editor(Sequencer& seq, Display& display, InputState& input)
-    : m_Seq(seq), m_Display(display), m_Input(input) {
+    : m_Seq(seq), m_Display(display), m_Input(input), m_History(seq) {
   ListUserBitmaps(m_Bitmaps);
   for (auto& name : m_Songs.names)
     std::strcpy(name, "none");
@@ -58,8 +58,9 @@ void Editor::Frame() {
   InputState& input = m_Input;
   Sequencer& seq = m_Seq;
 
-  // 1. Input.
+  // 1. Input; then the shortcuts, before any key is read as an edit.
   input.Poll(m_TempoDrag);
+  Shortcuts();
 
   // 2-3. The three bars and the marker of the current tab.
   display.BlitSlot(kTabBarX, kTabBarY, kSlotTabs, kBarRect, false);
@@ -230,8 +231,12 @@ void Editor::Frame() {
   // 17. Help, tempo, mute buttons, palette, user-bitmap menu, carried sound.
   LowerPanel();
 
-  // 18. The pointer, over everything.
+  // 18. What was undone or exported, in the bottom bar's free part.
+  DrawStatus();
+
+  // 19. The pointer, over everything.
   display.DrawStringKeyed(input.m_MouseX, input.m_MouseY, "~");
+  EndOfFrame();
 }
 
 }  // namespace tessaloop

@@ -114,6 +114,10 @@ constexpr int kTempoHoverX = 256;
 constexpr int kMuteX = 410, kMuteSpacing = 16, kMuteY = 673, kMuteWidth = 16;
 constexpr int kMuteTop = 668, kMuteBottom = 685;
 constexpr int kCreditX = 840, kCreditY = 675;
+// The status line (what was undone, an export's progress) in the bar's empty
+// right half, left of the credit line: 38 glyphs from x 520 end at 824.
+constexpr int kStatusX = 520, kStatusY = 675;
+constexpr int kStatusLength = 38;
 
 // ---- Position strip and arrangement ----
 constexpr int kStripLeft = 10, kStripRight = 1010;  // both strips: 10 < x < 1010

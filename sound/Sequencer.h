@@ -22,6 +22,7 @@
 #include "sound/Palette.h"
 #include "sound/PatternBank.h"
 #include "sound/Song.h"
+#include "sound/SongPlaces.h"
 #include "sound/Track.h"
 
 namespace tessaloop {
@@ -52,6 +53,7 @@ enum class SongEdit {
   kName,
   kSound,  // a palette slot's picture and sound replaced
   kSong,   // a whole song put in place
+  kPlace,  // one place put back by undo or redo
 };
 
 // Two threads share it without locks. The audio thread runs Tick (the clock
@@ -112,6 +114,12 @@ class Sequencer {
   // before anything is opened: a path a song may not name, or a picture that
   // does not load, gives its slot data/notfound.bmp.
   void Apply(const Song& song, SongParts parts);
+  // One place of the song, as Capture would copy it and as Apply would put it
+  // in place: what undo keeps and puts back. A place of a track this
+  // Sequencer has not is left alone. A palette slot is loaded only when the
+  // path is another than the slot's, with Apply's checks and fallback.
+  void CapturePlace(SongPlace place, Song& into) const;
+  void ApplyPlace(SongPlace place, const Song& from);
 
   // ---- Edit operations: every change the editor makes to the song ----
   void SetCell(int track, int step, const CellSound& sound);
@@ -129,6 +137,9 @@ class Sequencer {
   // passes here.
   uint64_t EditCount() const { return m_EditCount; }
   SongEdit LastEdit() const { return m_LastEdit; }
+  // Who hears of each change before it is made (the undo history); null for
+  // none. ApplyPlace is not heard: it is how the listener puts places back.
+  void SetEditListener(SongEditListener* listener) { m_Listener = listener; }
 
   // ---- Members ----
   std::unique_ptr<Track> m_Tracks[kMaxTracks];
@@ -147,6 +158,13 @@ class Sequencer {
 
  private:
   void Edited(SongEdit kind);
+  void WillEdit(SongPlaceKind kind, int a, int b = 0) {
+    if (m_Listener != nullptr)
+      m_Listener->BeforeEdit({kind, static_cast<uint8_t>(a), static_cast<uint8_t>(b)});
+  }
+  // A song's picture for a palette slot, as Apply loads it: a path a song may
+  // not name, or one that does not load, gives the slot the fallback.
+  void LoadSongSlot(int slot, const char* name);
   void RaiseAudioThread();
   // Moves the clock on by one sample; loadPosition is the position whose
   // patterns load on this sample, or -1.
@@ -160,6 +178,7 @@ class Sequencer {
   Relaxed<int> m_AudioThreadRealTime{0};
   uint64_t m_EditCount = 0;
   SongEdit m_LastEdit = SongEdit::kSong;
+  SongEditListener* m_Listener = nullptr;
 };
 
 }  // namespace tessaloop

@@ -69,11 +69,15 @@ TEST(Readme, EveryKeyItNamesIsReadAndEveryKeyReadIsNamed) {
   std::set<std::string> named;  // as the names of their key codes
   for (const std::string& bold : Matches(tables, R"(\*\*([^*]+)\*\*)")) {
     std::istringstream words(bold);
-    for (std::string w; words >> w;)
+    for (std::string w; words >> w;) {
       named.insert(w == "Esc"     ? "kEscape"
                    : w == "Shift" ? "kLeftShift"
                    : w == "Ctrl"  ? "kLeftControl"
                                   : "k" + w);
+      // The shortcuts take either Ctrl and either Shift.
+      if (w == "Ctrl") named.insert("kRightControl");
+      if (w == "Shift") named.insert("kRightShift");
+    }
   }
   // Ranges are written as their first and last key: **A**-**Z**, **0**-**9**.
   ASSERT_TRUE(named.count("kA") && named.count("kZ") && named.count("k9"));

@@ -11,6 +11,7 @@
 #include "base/DebugLog.h"
 #include "display/Display.h"
 #include "editor/Editor.h"
+#include "editor/RecoveryCopy.h"
 #include "input/InputState.h"
 #include "sound/Palette.h"
 #include "sound/Sequencer.h"
@@ -109,6 +110,7 @@ bool Shell::Start() {
   // runs on its own from here on, whatever the loop does.
   m_Sequencer = std::make_unique<Sequencer>(SequencerSetup{m_TrackCount, m_Palette.get(), false});
   m_Editor = std::make_unique<Editor>(*m_Sequencer, *m_Display, *m_Input);
+  m_Recovery = std::make_unique<RecoveryCopy>(*m_Sequencer);
   m_Sequencer->StartAudio();
   return true;
 }
@@ -192,6 +194,9 @@ void Shell::HandleEvent(const PlatformEvent& event) {
 }
 
 void Shell::Close() {
+  // The song first: whatever the user changed since the last recovery copy
+  // is on the disk before anything else can go wrong on the way out.
+  m_Recovery->Flush();
   // Stops and closes the stream and ends the audio library; returns once no
   // callback runs any more, so everything played has reached the device.
   m_Sequencer->StopAudio();
@@ -201,6 +206,7 @@ void Shell::Close() {
 
 void Shell::RunFrame() {
   m_Editor->Frame();
+  m_Recovery->Frame(m_Platform.Milliseconds());
   TraceFrame(*m_Editor, m_Platform.Milliseconds());
   m_Display->CountFrame();
   m_Display->Present();

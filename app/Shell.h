@@ -11,6 +11,7 @@ class Display;
 class Editor;
 class InputState;
 class Palette;
+class RecoveryCopy;
 class Sequencer;
 
 // The program's life: start-up in a fixed order, the loop that alternates
@@ -44,6 +45,7 @@ class Shell {
   InputState* GetInput() const { return m_Input.get(); }
   Sequencer* GetSequencer() const { return m_Sequencer.get(); }
   Editor* GetEditor() const { return m_Editor.get(); }
+  RecoveryCopy* GetRecovery() const { return m_Recovery.get(); }
   bool Active() const { return m_Active != 0; }
   // Frames drawn so far.
   int64_t FramesRun() const { return m_FramesRun; }
@@ -64,6 +66,7 @@ class Shell {
   std::unique_ptr<InputState> m_Input;
   std::unique_ptr<Sequencer> m_Sequencer;
   std::unique_ptr<Editor> m_Editor;
+  std::unique_ptr<RecoveryCopy> m_Recovery;
   // Non-zero while the program is the active one; frames run only then.
   int32_t m_Active = 1;
   int64_t m_FramesRun = 0;

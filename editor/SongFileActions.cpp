@@ -58,7 +58,15 @@ void Editor::LoadListedSong(int index) {
   }
   const std::string fileName(m_Songs.names[index], strnlen(m_Songs.names[index], kListNameLength));
   const std::string path = std::string(kSongFolder) + "/" + fileName;
-  if (!LoadSongFile(m_Seq, path.c_str())) return;
+  bool restored = false;
+  if (!LoadSongFile(m_Seq, path.c_str(), nullptr, &restored)) return;
+  m_SavedNoteFrames = 0;
+  // A recovery copy holds the song's own name, and a file name the name tab
+  // could never type.
+  if (restored) {
+    m_NameLength = static_cast<int32_t>(std::strlen(m_Seq.m_Name));
+    return;
+  }
 
   // The loaded song is the one to save again: its file's name becomes the
   // name, so Return in the name tab writes it back where it came from. A

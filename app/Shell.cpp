@@ -197,6 +197,7 @@ void Shell::Close() {
   // The song first: whatever the user changed since the last recovery copy
   // is on the disk before anything else can go wrong on the way out.
   m_Recovery->Flush();
+  m_Editor->FinishExport();
   // Stops and closes the stream and ends the audio library; returns once no
   // callback runs any more, so everything played has reached the device.
   m_Sequencer->StopAudio();

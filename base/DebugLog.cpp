@@ -13,6 +13,11 @@ namespace tessaloop {
 namespace {
 
 std::atomic<bool> g_DebugLogEnabled{true};
+thread_local bool t_DebugLogEnabled = true;
+
+bool Enabled() {
+  return t_DebugLogEnabled && g_DebugLogEnabled.load(std::memory_order_relaxed);
+}
 
 std::string WorkingFolder() {
   char buffer[4096];
@@ -25,8 +30,16 @@ void SetDebugLogEnabled(bool enabled) {
   g_DebugLogEnabled.store(enabled, std::memory_order_relaxed);
 }
 
+void SetDebugLogEnabledOnThisThread(bool enabled) {
+  t_DebugLogEnabled = enabled;
+}
+
+bool DebugLogEnabledOnThisThread() {
+  return t_DebugLogEnabled;
+}
+
 bool StartDebugLog() {
-  if (!g_DebugLogEnabled.load(std::memory_order_relaxed)) return true;
+  if (!Enabled()) return true;
   std::FILE* file = std::fopen(kDebugLogPath, "w");
   if (file != nullptr) {
     const bool written = std::fputs("DEBUG LOG\n", file) >= 0;
@@ -41,7 +54,7 @@ bool StartDebugLog() {
 }
 
 void WriteDebugLog(const char* message) {
-  if (!g_DebugLogEnabled.load(std::memory_order_relaxed)) return;
+  if (!Enabled()) return;
   if (message == nullptr) message = "";
   if (std::FILE* file = std::fopen(kDebugLogPath, "a")) {
     const bool written = std::fputs(message, file) >= 0 && std::fputs("\n", file) >= 0;

@@ -26,4 +26,11 @@ void WriteDebugLog(const char* message);
 // be running there at the same time, is neither emptied nor added to.
 void SetDebugLogEnabled(bool enabled);
 
+// On by default, for the calling thread only. A thread that works beside the
+// interface thread (an export in the background) turns the log off for itself,
+// since two threads appending to the file could interleave their lines; what
+// it has to say it hands to the interface thread, which logs it.
+void SetDebugLogEnabledOnThisThread(bool enabled);
+bool DebugLogEnabledOnThisThread();
+
 }  // namespace tessaloop

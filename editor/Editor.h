@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "export/SongExport.h"
 #include "history/UndoHistory.h"
 #include "songfile/SongFiles.h"
 #include "sound/Cell.h"
@@ -29,10 +30,15 @@ class Editor {
 
   // Reads the input, draws every part of the screen and applies the edits.
   void Frame();
+  // On the way out: lets an export under way finish (at hundreds of times
+  // real time, seconds at most) and logs its result, so that quitting never
+  // leaves half a file or its temporary behind.
+  void FinishExport();
 
   Sequencer& Seq() { return m_Seq; }
   const Sequencer& Seq() const { return m_Seq; }
   UndoHistory& History() { return m_History; }
+  BackgroundExport& Export() { return m_Export; }
   Display& GetDisplay() { return m_Display; }
   InputState& Input() { return m_Input; }
   const InputState& Input() const { return m_Input; }
@@ -76,8 +82,10 @@ class Editor {
   // down ends the gesture before it, so that one press is one undo step.
   uint8_t m_KeysLastFrame[256] = {};
   uint8_t m_ButtonsLastFrame[4] = {};
+  // Ctrl+E was down at the last frame: an export starts once a press.
+  bool m_ExportKeyHeld = false;
   // A line in the bottom bar's free part (what was undone, an export's
-  // progress and end) and the frames it stays.
+  // end) and the frames it stays; an export's progress shows there otherwise.
   char m_Status[48] = {};
   int32_t m_StatusFrames = 0;
 
@@ -90,6 +98,8 @@ class Editor {
   void Shortcuts();
   // At the end of the frame: a gesture ends where nothing is held any more.
   void EndOfFrame();
+  void StartExport();
+  void TakeExportResult();
   void DrawStatus();
   void LowerPanel();
   void EnterName();
@@ -103,6 +113,7 @@ class Editor {
   Display& m_Display;
   InputState& m_Input;
   UndoHistory m_History;
+  BackgroundExport m_Export;  // Ctrl+E
 };
 
 }  // namespace tessaloop

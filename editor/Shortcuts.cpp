@@ -1,9 +1,13 @@
 // The Ctrl shortcuts (undo, redo), where one gesture ends and the next
 // begins, and the status line that says what they did.
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "base/DebugLog.h"
 #include "display/Display.h"
@@ -55,6 +59,11 @@ void Editor::Shortcuts() {
   if (ctrl && input.KeyDown(key::kZ)) held = shift ? 1 : -1;
   if (ctrl && input.KeyDown(key::kY)) held = 1;
 
+  // Ctrl+E exports the song as it stands now, once a press.
+  const bool exportKey = ctrl && input.KeyDown(key::kE);
+  if (exportKey && !m_ExportKeyHeld) StartExport();
+  m_ExportKeyHeld = exportKey;
+
   // While Ctrl is down the letters are shortcuts only: never a note, a
   // pattern letter or a letter of the name.
   if (ctrl)
@@ -86,7 +95,51 @@ void Editor::Shortcuts() {
   m_NameLength = static_cast<int32_t>(std::strlen(m_Seq.m_Name));
 }
 
+void Editor::StartExport() {
+  if (m_Export.Running()) {
+    ShowStatus("An export is running already");
+    return;
+  }
+  // The result of an ended export is taken at the end of every frame, so
+  // none can be waiting here; the copy is the song at this very press.
+  auto song = std::make_unique<Song>();
+  m_Seq.Capture(*song);
+  if (!m_Export.Start(*song)) {
+    ShowStatus("Export not started");
+    return;
+  }
+  WriteDebugLog(("Exporting " + m_Export.Path()).c_str());
+  m_StatusFrames = 0;
+}
+
+void Editor::FinishExport() {
+  while (m_Export.Running())
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  TakeExportResult();
+}
+
 void Editor::EndOfFrame() {
+  TakeExportResult();
+  const InputState& input = m_Input;
+  for (int k = 0; k < 256; ++k)
+    if (input.KeyDown(static_cast<uint8_t>(k))) return;
+  for (uint8_t button : input.m_Buttons)
+    if (button != 0) return;
+  m_History.EndGesture();
+}
+
+void Editor::TakeExportResult() {
+  ExportResult result;
+  if (m_Export.TakeResult(result)) {
+    if (result.ok) {
+      WriteDebugLog(("Exported " + result.path).c_str());
+      ShowStatus(("Exported " + result.path).c_str());
+    } else {
+      WriteDebugLog(("Export failed, nothing written: " + result.error).c_str());
+      ShowStatus("Export failed: see debug.txt");
+    }
+  }
+
   const InputState& input = m_Input;
   for (int k = 0; k < 256; ++k)
     if (input.KeyDown(static_cast<uint8_t>(k))) return;
@@ -96,9 +149,20 @@ void Editor::EndOfFrame() {
 }
 
 void Editor::DrawStatus() {
-  if (m_StatusFrames <= 0) return;
-  m_StatusFrames = m_StatusFrames - 1;
-  m_Display.DrawString(kStatusX, kStatusY, m_Status);
+  if (m_StatusFrames > 0) {
+    m_StatusFrames = m_StatusFrames - 1;
+    m_Display.DrawString(kStatusX, kStatusY, m_Status);
+    return;
+  }
+  if (!m_Export.Running()) return;
+  // "Export [########........]  50%": a bar of 16 glyphs and the percentage.
+  const int percent = std::clamp(m_Export.Percent(), 0, 100);
+  char bar[40];
+  char filled[17] = {};
+  for (int i = 0; i < 16; ++i)
+    filled[i] = i < percent * 16 / 100 ? '#' : '.';
+  std::snprintf(bar, sizeof bar, "Export [%s] %3d%%", filled, percent);
+  m_Display.DrawString(kStatusX, kStatusY, bar);
 }
 
 }  // namespace tessaloop

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "editor/RecoveryCopy.h"
+#include "export/SongExport.h"
 #include "input/KeyCodes.h"
 #include "songfile/SongFiles.h"
 #include "songfile/SongFormat.h"
@@ -130,6 +131,38 @@ TEST(UndoKeys, AHeldShortcutRepeatsFourTimesASecond) {
   // The rate is not measured yet: 60 a second is taken, a step every 15.
   rig.RunFrames(31);
   EXPECT_EQ(rig.editor->History().UndoSteps(), 7u);
+}
+
+// Ctrl+E exports the song of that moment in the background: the bar shows
+// while it runs, the file's name when it is done, and the file is the
+// export of that song however it changed meanwhile.
+TEST(ExportKey, WritesTheSongOfThePressAndSaysWhereItWent) {
+  EditorRig rig;
+  Sequencer& seq = *rig.seq;
+  CellSound sound;
+  sound.slot = 9;
+  seq.SetCell(0, 0, sound);
+  seq.StorePattern(0, 1);
+  seq.SetArrangement(0, 0, 1);
+  seq.SetTempo(2000);
+  seq.SetName("Take");
+  const auto pressed = Now(seq);
+  CtrlTap(rig, {key::kE});
+  seq.SetTempo(9000);  // after the press: not in the file
+  rig.RunFrame();
+  for (int i = 0; i < 20000 && rig.editor->Export().Running(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    rig.RunFrame();
+  }
+  rig.RunFrame();
+  EXPECT_STREQ(rig.editor->m_Status, "Exported songs/Take.wav");
+  EXPECT_TRUE(TextAt(rig, 520, 675, "Exported songs/Take.wav", false));
+  std::string error;
+  ASSERT_TRUE(ExportSong(*pressed, "expected.wav", nullptr, error)) << error;
+  EXPECT_EQ(testing::ReadFile("songs/Take.wav"), testing::ReadFile("expected.wav"));
+  EXPECT_NE(testing::ReadFile("debug.txt").find("Exported songs/Take.wav"), std::string::npos);
+  // The letter E with Ctrl is no edit: the song is as it was.
+  EXPECT_EQ(seq.m_SamplesPerStep, 9000);
 }
 
 struct RecoveryRig {

@@ -1,17 +1,17 @@
 #pragma once
 
 // tessaloop-render: a song file rendered to an audio file, sample for sample
-// as the program plays it in song mode from the first position.
+// as the program plays it in song mode from the first position. The files are
+// written by export/ (AudioFileWriter, RenderMixToFile), which the program's
+// own export uses too.
 
 #include <csignal>
 #include <cstdint>
 #include <string>
 
-namespace tessaloop {
+#include "export/AudioFileWriter.h"
 
-// The most audio bytes written as a RIFF file: its sizes are 32-bit, and the
-// header needs room too.
-constexpr int64_t kLargestRiffAudio = int64_t{0xFFFFFFFF} - 4096;
+namespace tessaloop {
 
 // What the command line asks for.
 struct RenderOptions {
@@ -43,17 +43,6 @@ std::string RenderUsage();
 // reason when they are not usable.
 bool ParseRenderArguments(int argc, const char* const* argv, RenderOptions& options,
                           std::string& error);
-
-// The output file's encoding, chosen by its extension.
-enum class AudioEncoding {
-  kWavFloat,  // 32-bit IEEE float, the exact values of the audio callback
-  kWavPcm16,  // 16-bit, clipped
-  kFlac24,    // 24-bit FLAC, clipped
-  kFlac16,    // 16-bit FLAC, clipped
-};
-bool EncodingForPath(const std::string& path, bool pcm16, AudioEncoding& encoding,
-                     std::string& error);
-const char* DescribeEncoding(AudioEncoding encoding);
 
 // The program a song file comes from, by its token count: 3, 6, or 0 for
 // neither.

@@ -6,6 +6,7 @@
 
 #include "base/DebugLog.h"
 #include "editor/Editor.h"
+#include "editor/Layout.h"
 #include "input/InputState.h"
 #include "sound/Sequencer.h"
 
@@ -54,9 +55,19 @@ Trace g_Trace;
 // The editor's state that a test drives and cannot see in the input: the tab,
 // the tempo and its drag, song mode and position, the mute buttons, what is
 // carried or open, the current cell and its octave, the song name and the song
-// list's choice.
+// list's choice and the file it names.
 // Written whenever any of it changes, so a test can wait for an edit to be
 // taken.
+// The file name of the song list's chosen entry, empty while the list is not
+// open.
+std::string SongEntry(const Editor& editor) {
+  if (editor.m_Tab != layout::kTabSongList || editor.m_SelectedSong < 0 ||
+      editor.m_SelectedSong >= editor.m_Songs.count)
+    return "";
+  const char* name = editor.m_Songs.names[editor.m_SelectedSong];
+  return std::string(name, strnlen(name, kListNameLength));
+}
+
 class EditorTrace {
  public:
   void AfterFrame(const Editor& editor) {
@@ -76,7 +87,7 @@ class EditorTrace {
             std::to_string(editor.m_PaletteReplace) + " cell " +
             std::to_string(editor.m_SelectedTrack) + " " + std::to_string(editor.m_SelectedStep) +
             " octave " + std::to_string(octave) + " song " + std::to_string(editor.m_SelectedSong) +
-            " name \"" + std::string(seq.m_Name, strnlen(seq.m_Name, sizeof seq.m_Name)) + "\"";
+            " entry \"" + SongEntry(editor) + "\" name \"" + std::string(seq.m_Name, strnlen(seq.m_Name, sizeof seq.m_Name)) + "\"";
     if (line == m_Last) return;
     m_Last = line;
     WriteDebugLog(line.c_str());

@@ -142,6 +142,18 @@ e2e_wait_for_log() {
   e2e_fail "no line /$pattern/ in debug.txt within $seconds s"
 }
 
+# Waits up to $3 seconds (default 10) for file $1 to end in the text $2 (a
+# file written through a rename is read whole or not at all).
+e2e_wait_for_file_end() {
+  local file=$1 text=$2 seconds=${3:-10} i
+  for ((i = 0; i < seconds * 20; i++)); do
+    [ "$(tail -c "${#text}" "$file" 2>/dev/null)" = "$text" ] && return 0
+    kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the program ended while waiting for $file"
+    sleep 0.05
+  done
+  e2e_fail "$file did not come to end in \"$text\" within $seconds s"
+}
+
 # The lines given, in this order, somewhere in the debug log (others between).
 e2e_expect_log_order() {
   local expected line_number=0 found
@@ -572,30 +584,29 @@ e2e_save_as() {
   e2e_hold_key_until Return '^trace editor: tab 1 '
 }
 # Tab 6 (SONGS) open: songs/$1 chosen in the song list, which is in the
-# folder's order, and loaded with Return, which goes back to NOTE. The song
-# is reached by holding Left or Right until it is chosen: at an end of the
-# list they stop there; within it they step a quarter second apart, far
-# longer than the trace takes to say the entry is chosen.
-e2e_load_song() {
-  local songs index
+# folder's order. The song is reached by holding Left or Right until the
+# trace names it as the chosen entry: at an end of the list they stop there;
+# within it they step a quarter second apart, far longer than the trace takes
+# to say the entry is chosen.
+e2e_choose_song() {
+  local songs index entry
+  entry=$(printf '%s' "$1" | sed 's/[][\.*^$+?(){}|]/\\&/g')
+  e2e_wait_editor ' tab 6 '
+  grep '^trace editor: ' "$LOG" | tail -n 1 | grep -qE " entry \"$entry\" " && return 0
   # shellcheck disable=SC2010 # the folder's own order is the point, not a glob's
   mapfile -t songs < <(ls -U "$RUN_DIR/songs" | grep -i '\.tlp$')
   for ((index = 0; index < ${#songs[@]}; index++)); do
     [ "${songs[index]}" = "$1" ] && break
   done
   [ "$index" -lt "${#songs[@]}" ] || e2e_fail "songs/ holds no $1: ${songs[*]}"
-  if [ "$(e2e_editor_field song)" = "$index" ]; then
-    :
-  elif [ "$index" = 0 ]; then
-    e2e_hold_key_until Left '^trace editor: .* song 0 name '
-  elif [ "$index" = $((${#songs[@]} - 1)) ]; then
-    e2e_hold_key_until Right "^trace editor: .* song $index name "
-  elif [ "$index" -gt "$(e2e_editor_field song)" ]; then
-    # Within the list (the recovery copy last-session.tlp may stand before
-    # it): one entry a quarter second, released as soon as it is chosen.
-    e2e_hold_key_until Right "^trace editor: .* song $index name "
+  if [ "$index" -gt "$(e2e_editor_field song)" ]; then
+    e2e_hold_key_until Right " entry \"$entry\" "
   else
-    e2e_hold_key_until Left "^trace editor: .* song $index name "
+    e2e_hold_key_until Left " entry \"$entry\" "
   fi
+}
+# songs/$1 chosen as above and loaded with Return, which goes back to NOTE.
+e2e_load_song() {
+  e2e_choose_song "$1"
   e2e_hold_key_until Return '^trace editor: tab 1 '
 }

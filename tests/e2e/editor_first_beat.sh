@@ -222,10 +222,14 @@ e2e_screenshot name-typed
 e2e_hold_key_until Return '^trace editor: tab 1 '
 e2e_wait_for_log '^songs/beat1\.tlp$'
 [ -f "$RUN_DIR/songs/beat1.tlp" ] || e2e_fail "Return saved no songs/beat1.tlp"
-# SONGS: the list's first entry (the folder holds one song) shows the name as
-# NAME showed it while it was typed.
+# SONGS: beat1.tlp chosen shows the name as NAME showed it while it was
+# typed. The recovery copy stands in the list too. Once it ends in the name
+# beat1 it holds every edit, so it is not written again and the folder stays
+# as the list reads it.
+e2e_wait_for_file_end "$RUN_DIR/songs/last-session.tlp" ',beat1,' 30
 e2e_click_tab 6
 e2e_wait_editor ' tab 6 .* song 0 '
+e2e_choose_song beat1.tlp
 e2e_screenshot_until songs-tab e2e_art_is_there songs-tab "$E2E_DIR/name-typed.png" 524 6 40 12 514 6
 e2e_note "10. NAME emptied, beat1 typed and saved; SONGS lists beat1"
 e2e_quit_with_escape

@@ -257,7 +257,7 @@ e2e_note "$(seconds_since_start) s: second song saved as $GROOVE2"
 
 # ---- groove1 back from the song list ----
 e2e_click_tab 6
-e2e_wait_editor ' song 0 name '
+e2e_wait_editor ' song 0 entry '
 e2e_load_song "$GROOVE1.tlp"
 e2e_wait_for_log '^load tempo$'
 e2e_wait_editor ' tempo 5505 '

@@ -87,7 +87,8 @@ class EditorTrace {
             std::to_string(editor.m_PaletteReplace) + " cell " +
             std::to_string(editor.m_SelectedTrack) + " " + std::to_string(editor.m_SelectedStep) +
             " octave " + std::to_string(octave) + " song " + std::to_string(editor.m_SelectedSong) +
-            " entry \"" + SongEntry(editor) + "\" name \"" + std::string(seq.m_Name, strnlen(seq.m_Name, sizeof seq.m_Name)) + "\"";
+            " entry \"" + SongEntry(editor) + "\" name \"" +
+            std::string(seq.m_Name, strnlen(seq.m_Name, sizeof seq.m_Name)) + "\"";
     if (line == m_Last) return;
     m_Last = line;
     WriteDebugLog(line.c_str());

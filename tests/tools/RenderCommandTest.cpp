@@ -363,6 +363,29 @@ TEST_F(RenderCommandTest, TheSameSongGivesTheSameBytesAtAnyTime) {
   }
 }
 
+// The recovery copy renders as the song it holds: the session (the tracks'
+// steps of the moment, a muted track, the song mode and name) is how the
+// window was left, not part of the song.
+TEST_F(RenderCommandTest, ARecoveryCopyRendersAsItsSong) {
+  for (int tracks : {3, 6}) {
+    SCOPED_TRACE(tracks);
+    Song song = ComposeSong(tracks);
+    song.tracks[1].mute = true;
+    song.tracks[0].cells[3] = song.bank[2][3];
+    song.tracks[0].loadedPattern = 2;
+    song.songMode = true;
+    std::strcpy(song.name, "tune");
+    WriteFile("songs/plain.tlp", FormatSong(song));
+    WriteFile("songs/last-session.tlp", FormatSong(song) + FormatSession(song));
+    ASSERT_EQ(std::get<0>(Render({"--seconds", "2", "songs/plain.tlp", "plain.wav"})), 0);
+    const auto [status, out, err] =
+        Render({"--seconds", "2", "songs/last-session.tlp", "session.wav"});
+    ASSERT_EQ(status, 0) << err;
+    EXPECT_TRUE(ReadFile("plain.wav") == ReadFile("session.wav"));
+    EXPECT_GT(ReadFile("plain.wav").size(), 2u * 44100 * 2 * 4);
+  }
+}
+
 // Stems: one file per track of the song and nothing else, each silent
 // exactly where its track plays X and sounding where it plays, no two alike,
 // and added up in track order the very bits of the mixed float export.

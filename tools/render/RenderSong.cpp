@@ -171,7 +171,7 @@ bool ParseRenderArguments(int argc, const char* const* argv, RenderOptions& opti
 
 int TrackCountForTokens(long tokens) {
   for (int tracks : {3, 6})
-    if (tokens == SongTokenCount(tracks)) return tracks;
+    if (tokens == SongTokenCount(tracks) || tokens == SessionSongTokenCount(tracks)) return tracks;
   return 0;
 }
 
@@ -200,18 +200,25 @@ std::unique_ptr<OfflineEngine> LoadForRender(const RenderOptions& options, int64
     if (tracks == 0) {
       error = options.song + " is not a song file: it has " + std::to_string(tokens) +
               " tokens, songs have " + std::to_string(SongTokenCount(3)) + " (3 tracks) or " +
-              std::to_string(SongTokenCount(6)) + " (6 tracks)";
+              std::to_string(SongTokenCount(6)) + " (6 tracks), recovery copies " +
+              std::to_string(SessionSongTokenCount(3)) + " or " +
+              std::to_string(SessionSongTokenCount(6));
       return nullptr;
     }
   }
 
   auto program = std::make_unique<OfflineEngine>(tracks);
   Sequencer& seq = *program->seq;
+  // A recovery copy renders as the song it holds, as the window's export
+  // would: its session (the tracks' steps of the moment, the mutes) is how
+  // the user left the window, and song mode plays the arrangement anyway.
   std::string why;
-  if (!LoadSongFile(seq, options.song.c_str(), &why)) {
+  auto song = std::make_unique<Song>();
+  if (!ReadSongFile(options.song.c_str(), tracks, *song, why)) {
     error = options.song + ": " + why;
     return nullptr;
   }
+  seq.Apply(*song, SongParts::kFile);
 
   if (options.positions > 0) {
     frames = PositionFrames(seq, options.positions);

@@ -28,6 +28,7 @@ namespace {
 void TraceEvent(const char*) {}
 void TraceAudioStopped(const Sequencer&) {}
 void TraceFrame(const Editor&, uint32_t) {}
+void TraceRecovery(const Sequencer&, const RecoveryCopy&) {}
 #endif
 
 constexpr const char* kDataFolder = "data";
@@ -208,6 +209,7 @@ void Shell::Close() {
 void Shell::RunFrame() {
   m_Editor->Frame();
   m_Recovery->Frame(m_Platform.Milliseconds());
+  TraceRecovery(*m_Sequencer, *m_Recovery);
   TraceFrame(*m_Editor, m_Platform.Milliseconds());
   m_Display->CountFrame();
   m_Display->Present();

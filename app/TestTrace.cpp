@@ -7,6 +7,7 @@
 #include "base/DebugLog.h"
 #include "editor/Editor.h"
 #include "editor/Layout.h"
+#include "editor/RecoveryCopy.h"
 #include "input/InputState.h"
 #include "sound/Sequencer.h"
 
@@ -104,6 +105,17 @@ EditorTrace g_EditorTrace;
 void TraceFrame(const Editor& editor, uint32_t nowMilliseconds) {
   g_Trace.AfterFrame(editor.Input(), nowMilliseconds);
   g_EditorTrace.AfterFrame(editor);
+}
+
+void TraceRecovery(const Sequencer& sequencer, const RecoveryCopy& recovery) {
+  static uint64_t lastEdits = ~uint64_t{0}, lastCopied = ~uint64_t{0};
+  const uint64_t edits = sequencer.EditCount(), copied = recovery.CopiedEdits();
+  if (edits == lastEdits && copied == lastCopied) return;
+  lastEdits = edits;
+  lastCopied = copied;
+  WriteDebugLog(
+      ("trace recovery: edits " + std::to_string(edits) + " copied " + std::to_string(copied))
+          .c_str());
 }
 
 void TraceEvent(const char* what) {

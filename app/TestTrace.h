@@ -11,11 +11,16 @@
 namespace tessaloop {
 
 class Editor;
+class RecoveryCopy;
 class Sequencer;
 
 // After every frame: the input and the editor when they changed, and every
 // 64th frame its number.
 void TraceFrame(const Editor& editor, uint32_t nowMilliseconds);
+// After every frame, before TraceFrame: the song's edit count and the one the
+// recovery copy on the disk holds, when either changed. A test sees its edit
+// taken when the first grows, and the copy complete when they are equal.
+void TraceRecovery(const Sequencer& sequencer, const RecoveryCopy& recovery);
 // A window event the shell handled.
 void TraceEvent(const char* what);
 // The sound stopped on the way out: how many frames it played, and how many

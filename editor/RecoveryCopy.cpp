@@ -14,7 +14,8 @@ RecoveryCopy::RecoveryCopy(Sequencer& seq)
     : m_Seq(seq),
       m_CopiedEdits(seq.EditCount()),
       m_SeenEdits(seq.EditCount()),
-      m_Song(std::make_unique<Song>()) {}
+      m_Song(std::make_unique<Song>()),
+      m_OnDisk(seq.EditCount()) {}
 
 RecoveryCopy::~RecoveryCopy() {
   Join();
@@ -64,11 +65,14 @@ void RecoveryCopy::Write(bool wait, uint32_t nowMs) {
   m_SeenEdits = m_CopiedEdits;
   m_Pending = false;
   m_Busy.store(true);
-  m_Writer = std::thread([this] {
+  m_Writer = std::thread([this, edits = m_CopiedEdits] {
     std::string why;
     const bool saved = SaveSessionSong(*m_Song, &why);
     m_Failed.store(!saved);
-    if (saved) m_Written.fetch_add(1);
+    if (saved) {
+      m_OnDisk.store(edits);
+      m_Written.fetch_add(1);
+    }
     m_Busy.store(false);
   });
   if (wait) Join();

@@ -37,6 +37,9 @@ class RecoveryCopy {
 
   // Copies written so far, and whether the last one failed.
   int WrittenCount() const { return m_Written.load(); }
+  // The song's edit count (Sequencer::EditCount) that the file on the disk
+  // holds: when it is the song's, the copy has every change.
+  uint64_t CopiedEdits() const { return m_OnDisk.load(); }
   bool LastFailed() const { return m_Failed.load(); }
 
  private:
@@ -55,6 +58,7 @@ class RecoveryCopy {
   std::atomic<bool> m_Busy{false};
   std::atomic<int> m_Written{0};
   std::atomic<bool> m_Failed{false};
+  std::atomic<uint64_t> m_OnDisk;
   bool m_Logged = false;
   bool m_LastLoggedFailure = false;
 };

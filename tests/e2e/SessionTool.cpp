@@ -28,6 +28,9 @@
 //   bitmap SLOT PATH         a user bitmap loaded into a palette slot
 //   tempo SAMPLES_PER_STEP   the tempo after a drag
 //   save NAME                the song saved under NAME
+//   loadsong PATH NAME       the song file PATH loaded from the song list,
+//                            which names the song NAME
+//   session                  the recovery copy written: songs/last-session.tlp
 
 #include <sndfile.h>
 
@@ -108,6 +111,14 @@ int BuildExpectedSongs(int tracks, const char* actionsPath) {
       auto song = std::make_unique<Song>();
       seq->Capture(*song);
       SaveSong(*song);
+    } else if (what == "loadsong" && args == 2 &&
+               t[2].size() <= static_cast<size_t>(kMaxNameLength) &&
+               LoadSongFile(*seq, t[1].c_str())) {
+      seq->SetName(t[2].c_str());
+    } else if (what == "session" && args == 0) {
+      auto song = std::make_unique<Song>();
+      seq->Capture(*song);
+      if (!SaveSessionSong(*song)) return 1;
     } else {
       std::fprintf(stderr, "session_tool: %s:%d: cannot use \"%s\"\n", actionsPath, lineNumber,
                    line.c_str());
